@@ -1,0 +1,113 @@
+// Times CSMF::LoadFile (open, lock, one read, validation) on a 64 MiB update file against
+// one plain read of the same file into a fresh buffer, with the page cache warm.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/SMF.h"
+#include "samples/SmfWriter.h"
+
+namespace {
+
+constexpr uint32_t kFileBytes = 64u << 20;
+constexpr int kRounds = 15;
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+std::string WriteBenchFile() {
+    char dir[] = "/tmp/tern-bench-XXXXXX";
+    if (!mkdtemp(dir)) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    // One track filled with SysEx blocks of 4,000 data bytes, a typical firmware layout.
+    tern::samples::TrackWriter track;
+    const tern::samples::Bytes block(4000, 0x55);
+    while (track.Events().size() + 4100 < kFileBytes - 64) {
+        track.SysEx(38, block);
+    }
+    track.EndOfTrack();
+    const auto file = tern::samples::MakeSmf(0, 480, {track.Events()});
+    const std::string path = std::string(dir) + "/bench.mid";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out || std::fwrite(file.data(), 1, file.size(), out) != file.size() ||
+        std::fclose(out) != 0) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    return path;
+}
+
+double PlainRead(const std::string& path, size_t size) {
+    const auto start = Clock::now();
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, buffer.get() + done, size - done);
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(got);
+    }
+    ::close(fd);
+    const auto elapsed = Clock::now() - start;
+    if (done != size) {
+        std::fprintf(stderr, "short read\n");
+        std::exit(1);
+    }
+    return Seconds(elapsed);
+}
+
+double Load(const std::string& path) {
+    CSMF smf;
+    const auto start = Clock::now();
+    const bool ok = smf.LoadFile(path);
+    const auto elapsed = Clock::now() - start;
+    if (!ok) {
+        std::fprintf(stderr, "LoadFile failed: %d\n", smf.m_nError);
+        std::exit(1);
+    }
+    return Seconds(elapsed);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    const std::string path = WriteBenchFile();
+    CSMF probe;
+    probe.LoadFile(path);  // warms the page cache
+    const size_t size = probe.m_dwSize;
+
+    std::vector<double> plain, load;
+    for (int i = 0; i < kRounds; ++i) {
+        plain.push_back(PlainRead(path, size));
+        load.push_back(Load(path));
+    }
+    const double mib = static_cast<double>(size) / (1u << 20);
+    const double plainS = Median(plain), loadS = Median(load);
+    std::printf("bench_load: %.1f MiB file, median of %d rounds, page cache warm\n", mib, kRounds);
+    std::printf("  plain read      %8.2f ms  %8.0f MiB/s\n", plainS * 1e3, mib / plainS);
+    std::printf("  CSMF::LoadFile  %8.2f ms  %8.0f MiB/s\n", loadS * 1e3, mib / loadS);
+    std::printf("  ratio load/read %8.2f  (target <= 1.50)\n", loadS / plainS);
+
+    std::remove(path.c_str());
+    ::rmdir(path.substr(0, path.rfind('/')).c_str());
+    return 0;
+}

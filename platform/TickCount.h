@@ -1,0 +1,28 @@
+// Millisecond tick counter and sleep, as the transfer timing and the discovery pauses expect.
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds of the monotonic clock, truncated to 32 bits: wraps every ~49.7 days, so
+// callers compare ticks only through unsigned differences.
+uint32_t GetTickCount();
+
+// Blocks the calling thread for at least `ms` milliseconds.
+void Sleep(uint32_t ms);
+
+namespace tern::platform {
+
+// Replaces the tick source and the sleeper, so timing and wrap-around can be tested
+// without waiting. Install before the threads that read the clock start, remove after
+// they end; the clock must outlive its installation.
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual uint32_t Now() = 0;
+    virtual void Sleep(uint32_t ms) = 0;
+};
+
+// nullptr restores the real monotonic clock.
+void SetClock(IClock* clock);
+
+}  // namespace tern::platform

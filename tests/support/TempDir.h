@@ -1,0 +1,27 @@
+// A private folder for one test, removed with everything in it when the test ends.
+#pragma once
+
+#include <string>
+
+#include "samples/SmfWriter.h"
+
+namespace tern::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string PathOf(const std::string& name) const { return m_path + "/" + name; }
+
+    // Writes `bytes` to a file named `name` in the folder and returns its path.
+    std::string Write(const std::string& name, const samples::Bytes& bytes) const;
+
+private:
+    std::string m_path;
+};
+
+}  // namespace tern::test
