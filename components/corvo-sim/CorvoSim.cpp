@@ -1,0 +1,57 @@
+// The simulated bus as a component plug-in: its class object and the creation of its root
+// object, which reads the scenario and opens the capture.
+#include <cstdio>
+#include <string>
+
+#include "SimAsync.h"
+#include "SimBus.h"
+
+namespace corvo_sim {
+namespace {
+
+class ClassFactory final : public RefCounted<IClassFactory, IID_IClassFactory> {
+public:
+    HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (outer) {
+            return CLASS_E_NOAGGREGATION;
+        }
+        std::string problem;
+        auto bus = SimBus::FromEnvironment(problem);
+        if (!bus) {
+            std::fprintf(stderr, "corvo-sim: %s\n", problem.c_str());
+            return E_FAIL;
+        }
+        if (bus->scenario().createFails) {
+            return E_FAIL;
+        }
+        auto* root = new SimAsync(std::move(bus));
+        const HRESULT hr = root->QueryInterface(iid, out);
+        root->Release();  // the caller's reference, if any, is the one QueryInterface made
+        return hr;
+    }
+
+    HRESULT LockServer(int32_t /*lock*/) override { return S_OK; }
+};
+
+}  // namespace
+}  // namespace corvo_sim
+
+extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(const CLSID& clsid,
+                                                                            const IID& iid,
+                                                                            void** out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    if (!(clsid == CLSID_CorvoAsync)) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    auto* factory = new corvo_sim::ClassFactory;
+    const HRESULT hr = factory->QueryInterface(iid, out);
+    factory->Release();
+    return hr;
+}

@@ -1,0 +1,48 @@
+#include "RefCounted.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "CorvoSimCounts.h"
+
+namespace corvo_sim {
+namespace {
+
+struct Ledger {
+    std::atomic<int64_t> live{0};
+    std::atomic<int64_t> misuses{0};
+    std::mutex mutex;
+    std::vector<std::unique_ptr<SimObject>> shells;
+};
+
+Ledger& TheLedger() {
+    static Ledger* ledger = new Ledger;  // shells must outlive every late call
+    return *ledger;
+}
+
+}  // namespace
+
+void CountCreated() {
+    ++TheLedger().live;
+}
+
+void CountRetired(SimObject* shell) {
+    Ledger& ledger = TheLedger();
+    --ledger.live;
+    std::lock_guard lock(ledger.mutex);
+    ledger.shells.emplace_back(shell);
+}
+
+void CountMisuse() {
+    ++TheLedger().misuses;
+}
+
+}  // namespace corvo_sim
+
+extern "C" __attribute__((visibility("default"))) void CorvoSimGetCounts(CorvoSimCounts* counts) {
+    if (counts) {
+        counts->liveObjects = corvo_sim::TheLedger().live.load();
+        counts->misuses = corvo_sim::TheLedger().misuses.load();
+    }
+}

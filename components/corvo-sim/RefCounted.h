@@ -1,0 +1,70 @@
+// Reference counting for every object the simulated bus hands out. An object released to
+// zero gives up what it holds but keeps its shell until the process ends, so a Release or
+// AddRef too many is counted as a misuse instead of touching freed memory.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/ComTypes.h"
+
+namespace corvo_sim {
+
+class SimObject {
+public:
+    virtual ~SimObject() = default;
+};
+
+void CountCreated();
+void CountRetired(SimObject* shell);  // takes the shell
+void CountMisuse();
+
+template <class Interface, const IID& kInterfaceId>
+class RefCounted : public Interface, public SimObject {
+public:
+    HRESULT QueryInterface(const IID& iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == kInterfaceId) {
+            AddRef();
+            *out = static_cast<Interface*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+
+    uint32_t AddRef() override {
+        if (m_retired.load()) {
+            CountMisuse();
+            return 0;
+        }
+        return ++m_references;
+    }
+
+    uint32_t Release() override {
+        if (m_retired.load()) {
+            CountMisuse();
+            return 0;
+        }
+        const uint32_t left = --m_references;
+        if (left == 0) {
+            m_retired.store(true);
+            Drop();
+            CountRetired(this);
+        }
+        return left;
+    }
+
+protected:
+    RefCounted() { CountCreated(); }
+    // Gives up what the object holds (bus, device) when the last reference goes.
+    virtual void Drop() {}
+
+private:
+    std::atomic<uint32_t> m_references{1};
+    std::atomic<bool> m_retired{false};
+};
+
+}  // namespace corvo_sim

@@ -1,0 +1,35 @@
+#include "SimAsync.h"
+
+#include "SimDevice.h"
+
+namespace corvo_sim {
+
+HRESULT SimAsync::GetNodeList(NodeList* list) {
+    return m_bus ? m_bus->GetNodeList(list) : E_FAIL;
+}
+
+HRESULT SimAsync::OpenDevice(uint64_t nodeId, ICorvoDevice** device) {
+    if (!device) {
+        return E_POINTER;
+    }
+    *device = nullptr;
+    if (!m_bus) {
+        return E_FAIL;
+    }
+    switch (m_bus->NextOpenDevice()) {
+        case SimBus::OpenOutcome::Fail:
+            return E_FAIL;
+        case SimBus::OpenOutcome::Null:
+            return S_OK;
+        case SimBus::OpenOutcome::Open:
+            break;
+    }
+    const int index = m_bus->NodeIndexOf(nodeId);
+    if (index < 0) {
+        return E_INVALIDARG;
+    }
+    *device = new SimDevice(m_bus, static_cast<size_t>(index));  // count 1, owned by the caller
+    return S_OK;
+}
+
+}  // namespace corvo_sim

@@ -1,0 +1,34 @@
+#include "SimDevice.h"
+
+#include "SimPort.h"
+
+namespace corvo_sim {
+
+HRESULT SimDevice::GetPortList(PortList* list) {
+    return m_bus ? m_bus->GetPortList(m_nodeIndex, list) : E_FAIL;
+}
+
+HRESULT SimDevice::OpenPort(uint32_t portId, ICorvoPort** port) {
+    if (!port) {
+        return E_POINTER;
+    }
+    *port = nullptr;
+    if (!m_bus) {
+        return E_FAIL;
+    }
+    switch (m_bus->NextOpenPort()) {
+        case SimBus::OpenOutcome::Fail:
+            return E_FAIL;
+        case SimBus::OpenOutcome::Null:
+            return S_OK;
+        case SimBus::OpenOutcome::Open:
+            break;
+    }
+    if (portId == 0 || portId > m_bus->scenario().PortsOf(m_nodeIndex).size()) {
+        return E_INVALIDARG;
+    }
+    *port = new SimPort(m_bus);  // count 1, owned by the caller
+    return S_OK;
+}
+
+}  // namespace corvo_sim
