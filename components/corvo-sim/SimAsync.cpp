@@ -16,13 +16,8 @@ HRESULT SimAsync::OpenDevice(uint64_t nodeId, ICorvoDevice** device) {
     if (!m_bus) {
         return E_FAIL;
     }
-    switch (m_bus->NextOpenDevice()) {
-        case SimBus::OpenOutcome::Fail:
-            return E_FAIL;
-        case SimBus::OpenOutcome::Null:
-            return S_OK;
-        case SimBus::OpenOutcome::Open:
-            break;
+    if (const auto answer = SimBus::AnswerWithoutObject(m_bus->NextOpenDevice())) {
+        return *answer;
     }
     const int index = m_bus->NodeIndexOf(nodeId);
     if (index < 0) {

@@ -108,6 +108,18 @@ HRESULT SimBus::GetNodeList(NodeList* list) {
     return S_OK;
 }
 
+std::optional<HRESULT> SimBus::AnswerWithoutObject(OpenOutcome outcome) {
+    switch (outcome) {
+        case OpenOutcome::Fail:
+            return E_FAIL;
+        case OpenOutcome::Null:
+            return S_OK;
+        case OpenOutcome::Open:
+            break;
+    }
+    return std::nullopt;
+}
+
 SimBus::OpenOutcome SimBus::NextOpenDevice() {
     std::lock_guard lock(m_mutex);
     return Outcome(++m_openDeviceCalls, m_scenario.openDeviceFails, m_scenario.openDeviceNull);

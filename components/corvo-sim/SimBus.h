@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "Capture.h"
@@ -29,6 +30,8 @@ public:
 
     // What the next Open call answers: a failure, a success with no object, or an object.
     enum class OpenOutcome { Fail, Null, Open };
+    // The answer of an Open call that fails or hands out nothing; empty when it goes on.
+    static std::optional<HRESULT> AnswerWithoutObject(OpenOutcome outcome);
     OpenOutcome NextOpenDevice();
     OpenOutcome NextOpenPort();
 

@@ -16,13 +16,8 @@ HRESULT SimDevice::OpenPort(uint32_t portId, ICorvoPort** port) {
     if (!m_bus) {
         return E_FAIL;
     }
-    switch (m_bus->NextOpenPort()) {
-        case SimBus::OpenOutcome::Fail:
-            return E_FAIL;
-        case SimBus::OpenOutcome::Null:
-            return S_OK;
-        case SimBus::OpenOutcome::Open:
-            break;
+    if (const auto answer = SimBus::AnswerWithoutObject(m_bus->NextOpenPort())) {
+        return *answer;
     }
     if (portId == 0 || portId > m_bus->scenario().PortsOf(m_nodeIndex).size()) {
         return E_INVALIDARG;

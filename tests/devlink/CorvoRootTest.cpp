@@ -4,47 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 #include "platform/ComRuntime.h"
+#include "tests/support/CountedObject.h"
 
 namespace tern {
 namespace {
 
-std::atomic<int> g_live{0};
-
 // Answers the root's interface id but is no ICorvoAsync: a wrong or foreign component.
-struct Impostor final : IUnknown {
-    std::atomic<uint32_t> refs{1};
-    Impostor() { ++g_live; }
-    ~Impostor() { --g_live; }
-    HRESULT QueryInterface(const IID&, void** out) override {
-        AddRef();
-        *out = this;
-        return S_OK;
-    }
-    uint32_t AddRef() override { return ++refs; }
-    uint32_t Release() override {
-        const uint32_t left = --refs;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-};
-
-struct ImpostorFactory final : IClassFactory {
-    HRESULT QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
-    uint32_t AddRef() override { return 2; }
-    uint32_t Release() override { return 1; }
-    HRESULT CreateInstance(IUnknown*, const IID& iid, void** out) override {
-        auto* object = new Impostor;
-        const HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
-    }
-    HRESULT LockServer(int32_t) override { return S_OK; }
-} g_impostorFactory;
+test::CountedObjectFactory g_impostorFactory(true);
 
 HRESULT GetImpostor(const CLSID&, const IID&, void** out) {
     *out = &g_impostorFactory;
@@ -57,7 +24,7 @@ TEST(CorvoRoot, AnObjectThatIsNotTheRootInterfaceIsReleasedAndRefused) {
     ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
     EXPECT_LT(CreateCorvoAsync(&root), 0);
     EXPECT_EQ(root, nullptr);
-    EXPECT_EQ(g_live, 0);
+    EXPECT_EQ(test::CountedObject::Live(), 0);
     CoUninitialize();
 }
 

@@ -10,48 +10,14 @@
 
 #include "devlink/CorvoInterfaces.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/CountedObject.h"
 
 namespace tern::platform {
 namespace {
 
 constexpr CLSID kTestClass = GuidFromText("{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
 
-// An in-process class whose objects count themselves.
-std::atomic<int> g_liveTestObjects{0};
-
-struct TestObject final : IUnknown {
-    std::atomic<uint32_t> refs{1};
-    TestObject() { ++g_liveTestObjects; }
-    ~TestObject() { --g_liveTestObjects; }
-    HRESULT QueryInterface(const IID& iid, void** out) override {
-        *out = iid == IID_IUnknown ? this : nullptr;
-        if (*out) {
-            AddRef();
-        }
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs; }
-    uint32_t Release() override {
-        const uint32_t left = --refs;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-};
-
-struct TestFactory final : IClassFactory {
-    HRESULT QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
-    uint32_t AddRef() override { return 2; }
-    uint32_t Release() override { return 1; }  // static lifetime
-    HRESULT CreateInstance(IUnknown*, const IID& iid, void** out) override {
-        auto* object = new TestObject;
-        const HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
-    }
-    HRESULT LockServer(int32_t) override { return S_OK; }
-} g_testFactory;
+test::CountedObjectFactory g_testFactory(false);
 
 HRESULT GetTestClassObject(const CLSID& clsid, const IID&, void** out) {
     *out = clsid == kTestClass ? &g_testFactory : nullptr;
@@ -79,7 +45,7 @@ TEST(ComRuntime, CreationRulesAreCheckedBeforeAnyObjectExists) {
     EXPECT_EQ(out, nullptr);
 
     CoInitialize(nullptr);
-    TestObject outer;
+    auto* outer = new test::CountedObject(false);
     struct Case {
         IUnknown* outer;
         uint32_t context;
@@ -87,7 +53,7 @@ TEST(ComRuntime, CreationRulesAreCheckedBeforeAnyObjectExists) {
         HRESULT result;
     };
     const Case cases[] = {
-        {&outer, CLSCTX_INPROC_SERVER, IID_IUnknown, CLASS_E_NOAGGREGATION},
+        {outer, CLSCTX_INPROC_SERVER, IID_IUnknown, CLASS_E_NOAGGREGATION},
         {nullptr, 0x4 /* local server */, IID_IUnknown, REGDB_E_CLASSNOTREG},
         {nullptr, CLSCTX_INPROC_HANDLER, IID_ICorvoAsync, E_NOINTERFACE},
         {nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER, IID_IUnknown, S_OK},
@@ -97,11 +63,12 @@ TEST(ComRuntime, CreationRulesAreCheckedBeforeAnyObjectExists) {
         EXPECT_EQ(CoCreateInstance(kTestClass, c.outer, c.context, c.iid, &out), c.result);
         EXPECT_EQ(out != nullptr, SUCCEEDED(c.result));
         if (out) {
-            EXPECT_EQ(g_liveTestObjects, 2);  // `outer` and the new one, whose count is 1
+            EXPECT_EQ(test::CountedObject::Live(), 2);  // `outer` and the new one, whose count is 1
             EXPECT_EQ(static_cast<IUnknown*>(out)->Release(), 0u);
         }
     }
-    EXPECT_EQ(g_liveTestObjects, 1);
+    outer->Release();
+    EXPECT_EQ(test::CountedObject::Live(), 0);
     EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, 3, IID_IUnknown, nullptr), E_POINTER);
     CoUninitialize();
 }
