@@ -14,3 +14,20 @@ extern ICorvoDevice* g_pCorvoDevice;  // the opened device
 extern PortList g_PortList;           // the device's ports
 extern uint32_t g_dwFirmwarePortId;   // port id of the "FIRM" port
 extern ICorvoPort* g_pFirmwarePort;   // the opened firmware port
+
+// Empties a list handle, freeing its entries.
+void FreeNodeList(NodeList& list);
+void FreePortList(PortList& list);
+
+// Empties an object handle, releasing its object.
+template <class Interface>
+void ReleaseHandle(Interface*& object) {
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+// Releases the firmware port, frees the port list, releases the device, frees the node list
+// and releases the root object, each only if present; every handle is empty afterwards.
+void ReleaseDeviceLinkHandles();

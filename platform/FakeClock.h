@@ -36,13 +36,16 @@ private:
     std::atomic<uint32_t> m_sleeps{0};
 };
 
-// Installs a clock for the lifetime of this object and restores the real one afterwards.
+// Installs a clock for the lifetime of this object, then puts back the one it replaced.
 class ScopedClock {
 public:
-    explicit ScopedClock(IClock& clock) { SetClock(&clock); }
-    ~ScopedClock() { SetClock(nullptr); }
+    explicit ScopedClock(IClock& clock) : m_previous(InstalledClock()) { SetClock(&clock); }
+    ~ScopedClock() { SetClock(m_previous); }
     ScopedClock(const ScopedClock&) = delete;
     ScopedClock& operator=(const ScopedClock&) = delete;
+
+private:
+    IClock* const m_previous;
 };
 
 }  // namespace tern::platform

@@ -46,4 +46,8 @@ void SetClock(IClock* clock) {
     g_clock.store(clock, std::memory_order_release);
 }
 
+IClock* InstalledClock() {
+    return g_clock.load(std::memory_order_acquire);
+}
+
 }  // namespace tern::platform

@@ -25,4 +25,7 @@ public:
 // nullptr restores the real monotonic clock.
 void SetClock(IClock* clock);
 
+// The clock installed by SetClock, or nullptr while the real one is in use.
+IClock* InstalledClock();
+
 }  // namespace tern::platform
