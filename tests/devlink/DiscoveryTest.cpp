@@ -32,6 +32,22 @@ private:
     std::atomic<uint32_t> m_now{0};
 };
 
+// One discovery from start to end on a virtual clock, with everything it did in `log`.
+struct DiscoveryRun {
+    test::EventLog log;
+    test::RecordingDiscoveryView view{log};
+    LoggingClock clock{log};
+    platform::ScopedClock installed{clock};
+    bool started = false;
+
+    DiscoveryRun() {
+        CDiscoveryWorker worker(view);
+        started = worker.Start();
+        worker.Wait();
+        EXPECT_TRUE(worker.Finished());
+    }
+};
+
 const Events kSearching = {"browse off", "text 'Searching for FW device...'"};
 const Events kAnnounce = {"browse on", "text ''", "port 'FIRM'"};
 
@@ -64,27 +80,15 @@ protected:
         EXPECT_EQ(platform::GetTaskMemoryStats().invalidFrees, 0u);
     }
 
-    // Runs discovery to its end; returns what Start answered.
-    bool RunToEnd() {
-        CDiscoveryWorker worker(m_view);
-        const bool started = worker.Start();
-        worker.Wait();
-        EXPECT_TRUE(worker.Finished());
-        return started;
-    }
-
     test::ComponentEnvironment m_env;
-    test::EventLog m_log;
-    test::RecordingDiscoveryView m_view{m_log};
-    LoggingClock m_clock{m_log};
-    platform::ScopedClock m_installed{m_clock};
 };
 
 TEST_F(Discovery, FoundAtOnceIsAnnouncedAfterTwoSeconds) {
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(m_log.Events(), Join({kSearching, {"status 0x0", "pause 2000"}, kAnnounce}));
-    EXPECT_EQ(m_view.status(), 0);
-    EXPECT_TRUE(m_view.browse());
+    DiscoveryRun run;
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.log.Events(), Join({kSearching, {"status 0x0", "pause 2000"}, kAnnounce}));
+    EXPECT_EQ(run.view.status(), 0);
+    EXPECT_TRUE(run.view.browse());
     EXPECT_NE(g_pFirmwarePort, nullptr);
     // Exactly one root, one device and one port are held, and the two lists.
     EXPECT_EQ(test::SimulatorCounts().liveObjects, 3);
@@ -104,14 +108,9 @@ TEST_F(Discovery, AnEarlySuccessWaitsOutTheRestOfTwoSecondsALateOneDoesNot) {
     for (const Case& c : cases) {
         // The listing at start is the bus's first call; attempt n makes call n + 1.
         m_env.SetScenario("appear_at = " + std::to_string(c.appearAtAttempt + 1) + "\n");
-        test::EventLog log;
-        test::RecordingDiscoveryView view(log);
-        LoggingClock clock(log);
-        platform::ScopedClock installed(clock);
-        CDiscoveryWorker worker(view);
-        ASSERT_TRUE(worker.Start());
-        worker.Wait();
-        EXPECT_EQ(log.Events(), Join({kSearching, c.afterSearching, kAnnounce}))
+        DiscoveryRun run;
+        ASSERT_TRUE(run.started);
+        EXPECT_EQ(run.log.Events(), Join({kSearching, c.afterSearching, kAnnounce}))
             << "found at attempt " << c.appearAtAttempt;
         ReleaseDeviceLinkHandles();
     }
@@ -119,22 +118,24 @@ TEST_F(Discovery, AnEarlySuccessWaitsOutTheRestOfTwoSecondsALateOneDoesNot) {
 
 TEST_F(Discovery, NoDeviceGivesUpAfterElevenAttemptsAndTenPauses) {
     m_env.SetScenario("nodes =\n");
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(m_log.Events(), Join({kSearching,
-                                    Failures(11, "0x3", false),
-                                    {"status 0x80000003", "text 'FW device not found!!'"}}));
-    EXPECT_FALSE(m_view.browse());
+    DiscoveryRun run;
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.log.Events(), Join({kSearching,
+                                      Failures(11, "0x3", false),
+                                      {"status 0x80000003", "text 'FW device not found!!'"}}));
+    EXPECT_FALSE(run.view.browse());
     EXPECT_EQ(g_pFirmwarePort, nullptr);
 }
 
 TEST_F(Discovery, TheLastAttemptDecidesTheReport) {
     // Ten attempts find no node; on the eleventh the node is there but has no "FIRM" port.
     m_env.SetScenario("appear_at = 12\nports = MIDI\n");
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(m_log.Events(), Join({kSearching,
-                                    Failures(10, "0x3", false),
-                                    Failures(1, "0x6", true),
-                                    {"status 0x80000006", "text 'FW port not found!!'"}}));
+    DiscoveryRun run;
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.log.Events(), Join({kSearching,
+                                      Failures(10, "0x3", false),
+                                      Failures(1, "0x6", true),
+                                      {"status 0x80000006", "text 'FW port not found!!'"}}));
 }
 
 TEST_F(Discovery, EachFailingStepIsRetriedAndReportedByItsNumber) {
@@ -153,14 +154,9 @@ TEST_F(Discovery, EachFailingStepIsRetriedAndReportedByItsNumber) {
     };
     for (const Case& c : cases) {
         m_env.SetScenario(c.scenario);
-        test::EventLog log;
-        test::RecordingDiscoveryView view(log);
-        LoggingClock clock(log);
-        platform::ScopedClock installed(clock);
-        CDiscoveryWorker worker(view);
-        ASSERT_TRUE(worker.Start()) << c.scenario;
-        worker.Wait();
-        EXPECT_EQ(log.Events(),
+        DiscoveryRun run;
+        ASSERT_TRUE(run.started) << c.scenario;
+        EXPECT_EQ(run.log.Events(),
                   Join({kSearching,
                         Failures(11, c.step, false),
                         {std::string("status 0x8000000") + std::string(c.step).substr(2),
@@ -187,17 +183,13 @@ TEST_F(Discovery, OnlyAnOstrelIsOpenedAndTheFirstOneListedWins) {
     };
     for (const Case& c : cases) {
         m_env.SetScenario(c.scenario);
-        test::EventLog log;
-        test::RecordingDiscoveryView view(log);
-        LoggingClock clock(log);
-        platform::ScopedClock installed(clock);
-        CDiscoveryWorker worker(view);
-        ASSERT_TRUE(worker.Start());
-        worker.Wait();
+        DiscoveryRun run;
+        ASSERT_TRUE(run.started);
         ASSERT_GT(g_NodeList.dwCount, c.expectedNode);
         EXPECT_EQ(g_nDeviceNodeId, g_NodeList.pNodes[c.expectedNode].nNodeId) << c.scenario;
         char status[32];
-        std::snprintf(status, sizeof status, "status 0x%X", static_cast<unsigned>(view.status()));
+        std::snprintf(status, sizeof status, "status 0x%X",
+                      static_cast<unsigned>(run.view.status()));
         EXPECT_EQ(std::string(status), std::string("status ") + c.finalStatus) << c.scenario;
         ReleaseDeviceLinkHandles();
     }
@@ -205,7 +197,8 @@ TEST_F(Discovery, OnlyAnOstrelIsOpenedAndTheFirstOneListedWins) {
 
 TEST_F(Discovery, OfSeveralFirmwarePortsTheFirstIsOpened) {
     m_env.SetScenario("ports = MIDI, FIRM, FIRM\n");
-    ASSERT_TRUE(RunToEnd());
+    DiscoveryRun run;
+    ASSERT_TRUE(run.started);
     EXPECT_EQ(g_dwFirmwarePortId, g_PortList.pPorts[1].dwPortId);
     EXPECT_NE(g_pFirmwarePort, nullptr);
 }
@@ -277,8 +270,9 @@ HRESULT GetListsOnce(const CLSID&, const IID&, void** out) {
 
 TEST_F(Discovery, ListingFailuresAfterTheStartAreRetriedAsStepTwo) {
     platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetListsOnce);
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(m_log.Events(),
+    DiscoveryRun run;
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.log.Events(),
               Join({kSearching,
                     Failures(11, "0x2", false),
                     {"status 0x80000002", "text 'Can not get FW device information!!'"}}));
