@@ -1,0 +1,303 @@
+// Measures CVexDataPlay::Play on this machine:
+//  (a) lateness of every write against its due time, for files of 1,000 and 2,000 SysEx
+//      events about 3 ms apart, on the monotonic clock, and whether the end of the play
+//      slips further behind as the file grows;
+//  (b) unthrottled throughput (every event due at tick 0) beside a plain memcpy of the same
+//      bytes;
+//  (c) bytes allocated while the plays run.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "devlink/Handles.h"
+#include "engine/ReaderError.h"
+#include "engine/VexDataPlay.h"
+#include "platform/TickCount.h"
+#include "samples/SmfWriter.h"
+
+namespace {
+
+std::atomic<bool> g_counting{false};
+std::atomic<uint64_t> g_allocatedBytes{0};
+
+void* Allocate(std::size_t size) {
+    if (g_counting.load(std::memory_order_relaxed)) {
+        g_allocatedBytes.fetch_add(size, std::memory_order_relaxed);
+    }
+    if (void* p = std::malloc(size ? size : 1)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+// Every allocation of this program goes through here, so a play's own ones are seen.
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;  // CLOCK_MONOTONIC, as the tick counter
+using tern::samples::Bytes;
+
+constexpr uint16_t kDivision = 480;
+constexpr uint32_t kTempo = 500000;
+constexpr uint32_t kSpacingTicks = 3;                   // 3.125 ms
+constexpr uint32_t kSizes[] = {200, 1000, 4095, 6000};  // the last one takes two writes
+constexpr uint32_t kBulkBytes = 32u << 20;
+constexpr uint32_t kBulkEventBytes = 4000;
+constexpr int kBulkRounds = 7;
+
+// A port that takes the monotonic time of every call on entry and accepts the bytes.
+class TimedPort final : public ICorvoPort {
+public:
+    explicit TimedPort(size_t writes) { m_times.reserve(writes); }
+    HRESULT QueryInterface(const IID&, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    uint32_t AddRef() override { return 1; }
+    uint32_t Release() override { return 1; }
+    HRESULT Reserved() override { return E_FAIL; }
+    HRESULT Write(uint32_t, uint32_t count, const uint8_t*, uint32_t) override {
+        if (m_timed) {
+            m_times.push_back(Clock::now());
+        }
+        m_bytes += count;
+        return S_OK;
+    }
+    void TimeCalls(bool on) { m_timed = on; }
+    const std::vector<Clock::time_point>& Times() const { return m_times; }
+    uint64_t BytesWritten() const { return m_bytes; }
+
+private:
+    bool m_timed = true;
+    std::vector<Clock::time_point> m_times;
+    uint64_t m_bytes = 0;
+};
+
+class NullProgress final : public IProgressControl {
+public:
+    void SetRange(int, int) override {}
+    void SetPos(int) override {}
+};
+
+void LoadImage(CVexDataPlay& player, const Bytes& file) {
+    player.m_pData = std::make_unique<uint8_t[]>(file.size());
+    std::memcpy(player.m_pData.get(), file.data(), file.size());
+    player.m_dwSize = static_cast<uint32_t>(file.size());
+    if (!player.ParseChunks()) {
+        std::fprintf(stderr, "bench file does not parse\n");
+        std::exit(1);
+    }
+}
+
+uint32_t Pieces(uint32_t dataBytes) {
+    const uint32_t rest = dataBytes - std::min(dataBytes, CVexDataPlay::kBufferSize - 1);
+    return 1 + (rest + CVexDataPlay::kBufferSize - 1) / CVexDataPlay::kBufferSize;
+}
+
+void Play(CVexDataPlay& player) {
+    NullProgress progress;
+    g_counting = true;
+    player.Play(progress, kTempo);
+    g_counting = false;
+    if (player.m_nError != tern::kReaderOk) {
+        std::fprintf(stderr, "play ended with %d\n", player.m_nError);
+        std::exit(1);
+    }
+}
+
+struct Lateness {
+    double p50Us, p99Us, maxUs, minUs;
+    size_t overOneMs;  // writes more than 1 ms late
+    double overrunUs;  // end of the play after the last event's due time
+    double tailUs;     // median lateness of the last 100 writes
+    double seconds;
+    size_t writes;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double Percentile(const std::vector<double>& sorted, double p) {
+    return sorted[static_cast<size_t>(p * static_cast<double>(sorted.size() - 1))];
+}
+
+Lateness MeasureLateness(CVexDataPlay& player, uint32_t events) {
+    tern::samples::TrackWriter track;
+    std::vector<uint32_t> dueMs;  // per write
+    uint32_t ticks = 0;
+    for (uint32_t i = 0; i < events; ++i) {
+        const uint32_t size = kSizes[i % std::size(kSizes)];
+        track.SysEx(i == 0 ? 0 : kSpacingTicks, Bytes(size, 0x55));
+        ticks += i == 0 ? 0 : kSpacingTicks;
+        const auto due = static_cast<uint32_t>(uint64_t{ticks} * kTempo / (kDivision * 1000u));
+        dueMs.insert(dueMs.end(), Pieces(size), due);
+    }
+    LoadImage(player, tern::samples::MakeSmf(0, kDivision, {track.EndOfTrack().Events()}));
+
+    TimedPort port(dueMs.size());
+    g_pFirmwarePort = &port;
+    // Start just after the tick counter moves, so the play's start tick began at a known
+    // instant: the millisecond boundary that due times count from.
+    const uint32_t before = GetTickCount();
+    while (GetTickCount() == before) {
+    }
+    const auto tickStart = Clock::now();
+    const auto startMs = std::chrono::floor<std::chrono::milliseconds>(tickStart);
+    Play(player);
+    const auto end = Clock::now();
+    g_pFirmwarePort = nullptr;
+
+    if (port.Times().size() != dueMs.size()) {
+        std::fprintf(stderr, "%zu writes, expected %zu\n", port.Times().size(), dueMs.size());
+        std::exit(1);
+    }
+    std::vector<double> late;
+    for (size_t i = 0; i < dueMs.size(); ++i) {
+        const auto due = startMs + std::chrono::milliseconds(dueMs[i]);
+        late.push_back(std::chrono::duration<double, std::micro>(port.Times()[i] - due).count());
+    }
+    const double tailUs = Median({late.end() - 100, late.end()});
+    std::sort(late.begin(), late.end());
+    const auto lastDue = startMs + std::chrono::milliseconds(dueMs.back());
+    const auto overOneMs =
+        static_cast<size_t>(late.end() - std::upper_bound(late.begin(), late.end(), 1000.0));
+    return {Percentile(late, 0.5),
+            Percentile(late, 0.99),
+            late.back(),
+            late.front(),
+            overOneMs,
+            std::chrono::duration<double, std::micro>(end - lastDue).count(),
+            tailUs,
+            std::chrono::duration<double>(end - tickStart).count(),
+            late.size()};
+}
+
+struct Throughput {
+    double playMBs, memcpyMBs;
+};
+
+Throughput MeasureThroughput(CVexDataPlay& player) {
+    tern::samples::TrackWriter track;
+    Bytes data(kBulkEventBytes);
+    for (uint32_t i = 0; i < kBulkEventBytes; ++i) {
+        data[i] = static_cast<uint8_t>(i & 0x7F);
+    }
+    uint64_t payload = 0;
+    while (payload + kBulkEventBytes + 1 <= kBulkBytes) {
+        track.SysEx(0, data);
+        payload += kBulkEventBytes + 1;  // 0xF0 and the data
+    }
+    LoadImage(player, tern::samples::MakeSmf(0, kDivision, {track.EndOfTrack().Events()}));
+
+    TimedPort port(0);
+    port.TimeCalls(false);
+    g_pFirmwarePort = &port;
+    std::vector<double> play, copy;
+    auto target = std::make_unique<uint8_t[]>(player.m_dwSize);
+    std::memset(target.get(), 0, player.m_dwSize);  // no first-touch faults in the timing
+    for (int round = 0; round < kBulkRounds; ++round) {
+        auto start = Clock::now();
+        Play(player);
+        play.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+
+        start = Clock::now();
+        std::memcpy(target.get(), player.m_pData.get(), payload);
+        copy.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    g_pFirmwarePort = nullptr;
+    if (port.BytesWritten() != payload * kBulkRounds ||
+        target[payload / 2] != player.m_pData[payload / 2]) {
+        std::fprintf(stderr, "bulk play wrote %llu bytes\n",
+                     static_cast<unsigned long long>(port.BytesWritten()));
+        std::exit(1);
+    }
+    const double mb = static_cast<double>(payload) / 1e6;
+    return {mb / Median(play), mb / Median(copy)};
+}
+
+const char* Verdict(bool met) {
+    return met ? "met" : "NOT met";
+}
+
+}  // namespace
+
+// The machine's load when the figures were taken: busy-waiting shares two cores with
+// whatever else runs.
+void PrintLoad(const char* when) {
+    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+        double load = 0;
+        if (std::fscanf(f, "%lf", &load) == 1) {
+            std::printf("    load average (1 min) %s: %.2f\n", when, load);
+        }
+        std::fclose(f);
+    }
+}
+
+int main() {
+    static CVexDataPlay player;  // 64 KiB of buffers: static, as the program's own player
+    g_allocatedBytes = 0;
+    std::printf(
+        "bench_player: tempo %u us per quarter note, division %u, play on a thread of "
+        "normal priority\n",
+        kTempo, kDivision);
+    PrintLoad("before");
+
+    const Lateness small = MeasureLateness(player, 1000);
+    const Lateness large = MeasureLateness(player, 2000);
+    const Throughput bulk = MeasureThroughput(player);
+    const uint64_t allocated = g_allocatedBytes.load();
+
+    std::printf("(a) lateness of each write after its due time, monotonic clock, us\n");
+    for (const Lateness* l : {&small, &large}) {
+        std::printf(
+            "    %4zu writes, %.2f s: p50 %7.1f  p99 %7.1f  max %7.1f  min %6.1f  over 1 ms: %zu\n"
+            "        last 100 writes %.1f late (median), play ended %.1f after the last due time\n",
+            l->writes, l->seconds, l->p50Us, l->p99Us, l->maxUs, l->minUs, l->overOneMs, l->tailUs,
+            l->overrunUs);
+    }
+    const double maxUs = std::max(small.maxUs, large.maxUs);
+    const double p99Us = std::max(small.p99Us, large.p99Us);
+    // With due times counted from the start, twice the events must not end further behind.
+    const bool drift = large.tailUs - small.tailUs > 1000.0;
+    std::printf("    max %.1f us (target <= 1500: %s), p99 %.1f us (target <= 1100: %s)\n", maxUs,
+                Verdict(maxUs <= 1500.0), p99Us, Verdict(p99Us <= 1100.0));
+    std::printf("    run time grows with the event count beyond the schedule: %s\n",
+                drift ? "yes" : "no");
+    std::printf(
+        "(b) unthrottled: play %.0f MB/s, memcpy %.0f MB/s, ratio %.2f (target >= 0.50: "
+        "%s)\n",
+        bulk.playMBs, bulk.memcpyMBs, bulk.playMBs / bulk.memcpyMBs,
+        Verdict(bulk.playMBs >= 0.5 * bulk.memcpyMBs));
+    std::printf("(c) bytes allocated during the plays: %llu (target 0: %s)\n",
+                static_cast<unsigned long long>(allocated), Verdict(allocated == 0));
+    PrintLoad("after");
+    return 0;
+}

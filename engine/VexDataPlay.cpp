@@ -1,0 +1,159 @@
+#include "engine/VexDataPlay.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "devlink/Handles.h"
+#include "engine/ReaderError.h"
+#include "platform/TickCount.h"
+
+namespace {
+
+constexpr int kTrack = 0;
+constexpr uint8_t kStatusBit = 0x80;
+constexpr uint8_t kSysEx = 0xF0;
+constexpr uint8_t kMeta = 0xFF;
+constexpr uint8_t kMetaEndOfTrack = 0x2F;
+constexpr int kProgressMax = 100;
+constexpr uint64_t kMicrosecondsPerMillisecond = 1000;
+
+// The first write of a message carries its 0xF0, so it has room for one data byte less.
+constexpr uint32_t kFirstPieceData = CVexDataPlay::kBufferSize - 1;
+
+// Percent of the track done once `next` bytes of it are behind us. In 64 bits: tracks over
+// about 42.9 MB would overflow `next * 100` in 32.
+int ProgressPercent(uint32_t next, uint32_t trackLength) {
+    return static_cast<int>(uint64_t{next} * kProgressMax / trackLength);
+}
+
+// The timing and write state of one play; lives on Play's stack.
+class Transfer {
+public:
+    Transfer(CVexDataPlay& player, ICorvoPort& port, uint32_t tempo)
+        : m_player(player), m_port(port), m_tempo(tempo), m_start(GetTickCount()) {}
+
+    // Waits until `ticks` is due, then writes 0xF0 and the `length` data bytes at `pos` in
+    // pieces, leaving `pos` past what was written. The caller has proven that the data lie
+    // inside the track. False when a write failed.
+    bool Send(uint32_t ticks, uint32_t& pos) {
+        WaitUntilDue(ticks);
+        const uint32_t length = m_player.ReadVarLen(pos, kTrack);
+        return SendPieces(pos, length);
+    }
+
+    // For a SysEx event that does not fit in the track. Once it is due: a length field cut
+    // off by the end of the track still lets the 0xF0 go out alone; a complete length whose
+    // data run past the track sends nothing. m_nError stays 6 either way.
+    bool SendCutOff(uint32_t ticks, uint32_t pos) {
+        WaitUntilDue(ticks);
+        m_player.m_nError = tern::kReaderInProgress;
+        m_player.ReadVarLen(pos, kTrack);
+        const bool lengthCutOff = m_player.m_nError == tern::kReaderMalformed;
+        m_player.m_nError = tern::kReaderMalformed;
+        return !lengthCutOff || SendPieces(pos, 0);
+    }
+
+private:
+    void WaitUntilDue(uint32_t ticks) const {
+        const uint64_t due64 = uint64_t{ticks} * m_tempo /
+                               (uint64_t{m_player.m_wDivision} * kMicrosecondsPerMillisecond);
+        const auto due = static_cast<uint32_t>(due64);
+        // Absolute from the start, so time spent writing never adds up; the unsigned
+        // difference stays right across a wrap of the counter. No sleep: a sleep's
+        // granularity would make every event late.
+        while (GetTickCount() - m_start < due) {
+        }
+    }
+
+    bool SendPieces(uint32_t& pos, uint32_t length) {
+        uint32_t count = std::min(length, kFirstPieceData);
+        uint8_t* buffer = m_player.m_Buffer[m_ring];
+        buffer[0] = kSysEx;
+        std::memcpy(buffer + 1, Data(pos), count);
+        pos += count;
+        if (!Write(count + 1)) {
+            return false;
+        }
+        for (uint32_t left = length - count; left > 0; left -= count) {
+            count = std::min(left, CVexDataPlay::kBufferSize);
+            std::memcpy(m_player.m_Buffer[m_ring], Data(pos), count);
+            pos += count;
+            if (!Write(count)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Write(uint32_t count) {
+        if (FAILED(m_port.Write(0, count, m_player.m_Buffer[m_ring], count))) {
+            return false;
+        }
+        m_ring = (m_ring + 1) % CVexDataPlay::kBufferCount;
+        return true;
+    }
+
+    // Bytes of track 0 whose bounds GetEventLength has checked; the parse keeps every
+    // track inside the image.
+    const uint8_t* Data(uint32_t pos) const {
+        return m_player.m_pData.get() + m_player.m_Track[kTrack].dwOffset + pos;
+    }
+
+    CVexDataPlay& m_player;
+    ICorvoPort& m_port;
+    const uint32_t m_tempo;
+    const uint32_t m_start;
+    int m_ring = 0;
+};
+
+}  // namespace
+
+void CVexDataPlay::Play(IProgressControl& progress, uint32_t tempo) {
+    progress.SetRange(0, kProgressMax);
+    // Without ticks per quarter note no event has a due time, and sending the firmware
+    // unpaced could overrun the device: refuse the file before anything is written.
+    if (m_wDivision == 0) {
+        m_nError = tern::kReaderMalformed;
+        return;
+    }
+    // Read once: the handle does not change while a play runs. No port is a failed write.
+    ICorvoPort* const port = g_pFirmwarePort;
+    if (!port) {
+        m_nError = tern::kReaderInProgress;
+        return;
+    }
+    Transfer transfer(*this, *port, tempo);
+    m_nError = tern::kReaderInProgress;
+
+    const uint32_t trackLength = m_Track[kTrack].dwLength;
+    uint32_t pos = kChunkHeaderSize;
+    uint32_t ticks = 0;  // wraps with the file's delta times
+    uint8_t status = 0;  // running status; 0 until the first status byte
+    while (m_nError == tern::kReaderInProgress) {
+        ticks += ReadVarLen(pos, kTrack);
+        if (m_nError != tern::kReaderInProgress || pos >= trackLength) {
+            return;  // 6: the delta time ran past the track; -1: no end-of-track event
+        }
+        // A data byte keeps the running status, whatever it is, SysEx and meta included.
+        uint32_t peek = pos;
+        if (const uint8_t first = ReadByte(peek, kTrack); first & kStatusBit) {
+            status = first;
+            pos = peek;
+        }
+        const uint32_t next = pos + GetEventLength(status, pos, kTrack);
+        if (status == kMeta) {
+            // An end-of-track event ends the play well even when its length is broken.
+            if (ReadByte(pos, kTrack) == kMetaEndOfTrack) {
+                m_nError = tern::kReaderOk;
+            }
+        } else if (status == kSysEx) {
+            const bool sent = m_nError == tern::kReaderMalformed ? transfer.SendCutOff(ticks, pos)
+                                                                 : transfer.Send(ticks, pos);
+            if (!sent) {
+                return;  // no progress for an event that did not go out
+            }
+        }
+        progress.SetPos(ProgressPercent(next, trackLength));
+        pos = next;
+    }
+}

@@ -1,0 +1,32 @@
+// CVexDataPlay: replays track 0 of the loaded update file into the firmware port. Each SysEx
+// event goes out when it is due, as 0xF0 and its stored data bytes, in writes of at most
+// 4,096 bytes; every other event only counts toward later due times.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/ProgressControl.h"
+#include "engine/SMF.h"
+
+class CVexDataPlay : public CSMF {
+public:
+    static constexpr int kBufferCount = 16;
+    static constexpr uint32_t kBufferSize = 4096;
+
+    // Plays track 0 from its start at the caller's tempo (microseconds per quarter note;
+    // tempo events in the file change nothing), writing through g_pFirmwarePort. Sets the
+    // progress range to 0..100, then a position after each event. Busy-waits on the tick
+    // counter, so it belongs on a thread of its own. Afterwards m_nError is
+    //   0  the end-of-track event was reached,
+    //  -1  a write failed, there is no firmware port, or the track ended without end-of-track,
+    //   6  the track is malformed or its division is 0.
+    // Allocates nothing.
+    void Play(IProgressControl& progress, uint32_t tempo);
+
+    // Write buffers, used in rotation: the port may still be reading a buffer after Write
+    // has returned, so none is refilled before fifteen further writes have been issued.
+    uint8_t m_Buffer[kBufferCount][kBufferSize]{};
+};
+
+// The process's one player: Browse loads into it, the installation run plays it.
+extern CVexDataPlay g_DataPlay;
