@@ -11,6 +11,7 @@
 #include "platform/ComRuntime.h"
 #include "platform/FakeClock.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/GateClock.h"
 #include "tests/support/RecordingDiscoveryView.h"
 
 namespace tern {
@@ -279,39 +280,12 @@ TEST_F(Discovery, ListingFailuresAfterTheStartAreRetriedAsStepTwo) {
     g_pCorvoAsync = nullptr;  // not the simulator's: nothing to release
 }
 
-// A clock whose pauses block until the test lets them go, to stop the worker mid-pause.
-class GateClock final : public platform::IClock {
-public:
-    uint32_t Now() override { return 0; }
-    void Sleep(uint32_t) override {
-        std::unique_lock lock(m_mutex);
-        m_sleeping = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
-    }
-    void WaitUntilSleeping() {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_sleeping; });
-    }
-    void Open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_sleeping = false;
-    bool m_open = false;
-};
-
 TEST(DiscoveryStop, AStopDuringAPauseEndsTheWorkerWithoutAnotherChange) {
     test::ComponentEnvironment env;
     env.SetScenario("nodes =\n");
     test::EventLog log;
     test::RecordingDiscoveryView view(log);
-    GateClock clock;
+    test::GateClock clock;
     platform::ScopedClock installed(clock);
     {
         CDiscoveryWorker worker(view);

@@ -1,0 +1,42 @@
+// The open-file dialog, the message box and the beep, each with a seam tests answer instead
+// of a person.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tern::platform {
+
+constexpr uint32_t OFN_HIDEREADONLY = 0x4;
+constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
+constexpr uint32_t OFN_SHAREAWARE = 0x4000;
+constexpr uint32_t MB_OK = 0x0;
+constexpr uint32_t MB_ICONEXCLAMATION = 0x30;
+
+// Shows a modal open-file dialog owned by `owner`. `filter` is "Name|patterns|...||". Returns
+// the full path the dialog holds when it ends: empty after a cancel.
+std::string ShowOpenFileDialog(QWidget* owner, const char* defaultExtension, const char* filter,
+                               uint32_t flags);
+
+// Shows a modal message box; returns the button pressed (1 for OK).
+int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption,
+                   uint32_t type);
+
+// The default system sound.
+void MessageBeep(uint32_t type);
+
+// Test seams. An open-file answer gives a path, or nothing for a cancel.
+using OpenFileAnswer = std::function<std::optional<std::string>()>;
+void SetOpenFileAnswer(OpenFileAnswer answer);  // empty: show the real dialog
+struct MessageBoxCall {
+    std::string text;
+    std::string caption;
+    uint32_t type;
+};
+void SetMessageBoxAnswer(std::function<int(const MessageBoxCall&)> answer);
+uint32_t BeepCount();
+
+}  // namespace tern::platform

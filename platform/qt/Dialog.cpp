@@ -1,0 +1,406 @@
+#include "platform/qt/Dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+
+namespace tern::platform {
+namespace {
+
+Qt::Alignment AlignmentOf(uint32_t styles) {
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if (styles & kStyleRight) {
+        horizontal = Qt::AlignRight;
+    } else if (styles & kStyleCenter) {
+        horizontal = Qt::AlignHCenter;
+    }
+    return horizontal | ((styles & kStyleVCenter) ? Qt::AlignVCenter : Qt::AlignTop);
+}
+
+void ApplyFrame(QFrame* frame, uint32_t styles) {
+    if (styles & kStyleSunken) {
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    } else if (styles & (kStyleStaticEdge | kStyleBorder)) {
+        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    }
+}
+
+Qt::WindowFlags FlagsOf(const DialogTemplate& t) {
+    Qt::WindowFlags flags =
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (t.styles & kDialogSystemMenu) {
+        flags |= Qt::WindowSystemMenuHint;
+    }
+    if (t.styles & kDialogMinimizeBox) {
+        flags |= Qt::WindowMinimizeButtonHint;
+    }
+    return flags;
+}
+
+}  // namespace
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
+    : QDialog(parent, FlagsOf(dialogTemplate)), m_template(dialogTemplate) {
+    setFont(TemplateFont(m_template.fontFamily, m_template.fontPointSize));
+    m_units = std::make_unique<DialogUnits>(font());
+    setWindowTitle(QString::fromUtf8(m_template.title));
+    setFixedSize(m_units->ToPixelsX(m_template.cx), m_units->ToPixelsY(m_template.cy));
+    m_focusTracking =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (!m_holdFocus && now && IndexOf(now) >= 0) {
+                m_focus = now;
+            }
+        });
+}
+
+CDialog::~CDialog() {
+    // Qt's part of the window outlives this one and still moves the focus and delivers
+    // events while it goes: none of that may reach this part any more.
+    disconnect(m_focusTracking);
+    removeEventFilter(this);
+    for (const Control& c : m_controls) {
+        if (c.widget) {
+            c.widget->removeEventFilter(this);
+        }
+    }
+}
+
+void CDialog::CreateControls() {
+    m_controls.reserve(m_template.controls.size());
+    for (const ControlTemplate& spec : m_template.controls) {
+        QWidget* widget = CreateControl(spec);
+        widget->setGeometry(m_units->ToPixels(spec.x, spec.y, spec.cx, spec.cy));
+        widget->setEnabled(!(spec.styles & kStyleDisabled));
+        widget->installEventFilter(this);
+        m_controls.push_back({&spec, widget});
+        const int kind = spec.kind == ControlKind::Edit && !(spec.styles & kStyleReadOnly)
+                             ? CTLCOLOR_EDIT
+                             : CTLCOLOR_STATIC;
+        if (spec.kind != ControlKind::PushButton) {
+            if (const auto colour = OnCtlColor(widget, kind)) {
+                QPalette palette = widget->palette();
+                palette.setColor(QPalette::Base, *colour);
+                palette.setColor(QPalette::Window, *colour);
+                widget->setPalette(palette);
+                widget->setAutoFillBackground(true);
+            }
+        }
+    }
+    installEventFilter(this);
+}
+
+QWidget* CDialog::CreateControl(const ControlTemplate& spec) {
+    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
+    switch (spec.kind) {
+        case ControlKind::Static: {
+            auto* label = new QLabel(text, this);
+            label->setAlignment(AlignmentOf(spec.styles));
+            ApplyFrame(label, spec.styles);
+            return label;
+        }
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(text, this);
+            edit->setReadOnly(spec.styles & kStyleReadOnly);
+            edit->setFrame(spec.styles & (kStyleBorder | kStyleSunken));
+            return edit;
+        }
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(text, this);
+            // Enter is the key filter's business; Qt must never press a button by itself.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            const int id = spec.id;
+            connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+            return button;
+        }
+        case ControlKind::ProgressBar: {
+            auto* bar = new QProgressBar(this);
+            bar->setRange(0, 100);
+            bar->setValue(0);
+            bar->setTextVisible(false);
+            return bar;
+        }
+        case ControlKind::Icon: {
+            auto* label = new QLabel(this);
+            if (spec.icon) {
+                const QRect box = m_units->ToPixels(spec.x, spec.y, spec.cx, spec.cy);
+                label->setPixmap(spec.icon().pixmap(box.size()));
+            }
+            return label;
+        }
+    }
+    return new QWidget(this);
+}
+
+void CDialog::Initialise() {
+    if (!m_created) {
+        CreateControls();
+        DoDataExchange();
+        m_created = true;
+    }
+    if (OnInitDialog()) {
+        FocusFirstTabStop();
+    }
+}
+
+int CDialog::DoModal() {
+    Initialise();
+    return exec();
+}
+
+void CDialog::Create() {
+    Initialise();
+    show();
+}
+
+void CDialog::EndDialog(int result) {
+    m_ending = true;
+    done(result);
+    m_ending = false;
+}
+
+QWidget* CDialog::GetDlgItem(int id) const {
+    for (const Control& c : m_controls) {
+        if (c.spec->id == id && id != -1) {
+            return c.widget;
+        }
+    }
+    return nullptr;
+}
+
+int CDialog::GetDlgCtrlID(const QWidget* control) const {
+    const int index = IndexOf(control);
+    return index < 0 ? -1 : m_controls[static_cast<size_t>(index)].spec->id;
+}
+
+int CDialog::IndexOf(const QWidget* widget) const {
+    for (size_t i = 0; i < m_controls.size(); ++i) {
+        if (widget && m_controls[i].widget == widget) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+QWidget* CDialog::GetFocus() const {
+    return m_focus;
+}
+
+void CDialog::EnableControl(QWidget* control, bool enable) {
+    if (!control || control->isEnabled() == enable) {
+        return;
+    }
+    const bool hadFocus = control == m_focus;
+    m_holdFocus = hadFocus;
+    control->setEnabled(enable);
+    if (hadFocus && !enable) {
+        // Qt moved the focus to the next control; take it back to the window itself, so
+        // keys still arrive here and the disabled control is still the one they act on.
+        setFocus(Qt::OtherFocusReason);
+    }
+    m_holdFocus = false;
+}
+
+void CDialog::SendSysCommand(uint32_t command, intptr_t param) {
+    OnSysCommand(command, param);
+}
+
+void CDialog::Send(const std::function<void()>& fn) {
+    if (QThread::currentThread() == thread()) {
+        fn();
+        return;
+    }
+    // The hand-off goes through a queue and a condition of our own, so the sender waits on
+    // something every tool can see; Qt only wakes the dialog's thread.
+    SendRequest request{&fn, false};
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_sends.push_back(&request);
+    }
+    QMetaObject::invokeMethod(this, "ServeSends", Qt::QueuedConnection);
+    std::unique_lock lock(m_sendMutex);
+    m_sendDone.wait(lock, [&request] { return request.done; });
+}
+
+void CDialog::ServeSends() {
+    for (;;) {
+        SendRequest* request;
+        {
+            std::lock_guard lock(m_sendMutex);
+            if (m_sends.empty()) {
+                return;
+            }
+            request = m_sends.front();
+            m_sends.pop_front();
+        }
+        (*request->fn)();
+        {
+            std::lock_guard lock(m_sendMutex);
+            request->done = true;
+        }
+        m_sendDone.notify_all();
+    }
+}
+
+bool CDialog::CanTakeFocus(size_t index, bool needTabStop) const {
+    const Control& c = m_controls[index];
+    return c.widget && c.widget->isEnabled() && !c.widget->isHidden() &&
+           c.widget->focusPolicy() != Qt::NoFocus &&
+           (!needTabStop || (c.spec->styles & kStyleTabStop));
+}
+
+void CDialog::FocusControl(QWidget* widget) {
+    m_focus = widget;
+    widget->setFocus(Qt::TabFocusReason);
+}
+
+void CDialog::FocusFirstTabStop() {
+    for (size_t i = 0; i < m_controls.size(); ++i) {
+        if (CanTakeFocus(i, true)) {
+            FocusControl(m_controls[i].widget);
+            return;
+        }
+    }
+}
+
+void CDialog::MoveFocusOverTabStops(bool forward) {
+    const int count = static_cast<int>(m_controls.size());
+    const int from = IndexOf(m_focus);
+    for (int step = 1; step <= count; ++step) {
+        const int start = from < 0 ? (forward ? -1 : count) : from;
+        const int i = ((start + (forward ? step : -step)) % count + count) % count;
+        if (CanTakeFocus(static_cast<size_t>(i), true)) {
+            FocusControl(m_controls[static_cast<size_t>(i)].widget);
+            return;
+        }
+    }
+}
+
+void CDialog::MoveFocusInGroup(bool forward) {
+    const int from = IndexOf(m_focus);
+    if (from < 0) {
+        return;
+    }
+    int first = from;
+    while (first > 0 && !(m_controls[static_cast<size_t>(first)].spec->styles & kStyleGroup)) {
+        --first;
+    }
+    int end = from + 1;
+    while (end < static_cast<int>(m_controls.size()) &&
+           !(m_controls[static_cast<size_t>(end)].spec->styles & kStyleGroup)) {
+        ++end;
+    }
+    const int size = end - first;
+    for (int step = 1; step < size; ++step) {
+        const int offset = ((from - first) + (forward ? step : -step)) % size;
+        const int i = first + (offset + size) % size;
+        if (CanTakeFocus(static_cast<size_t>(i), false)) {
+            FocusControl(m_controls[static_cast<size_t>(i)].widget);
+            return;
+        }
+    }
+}
+
+void CDialog::PressButton(QWidget* widget) {
+    if (auto* button = qobject_cast<QPushButton*>(widget); button && button->isEnabled()) {
+        button->click();
+    }
+}
+
+bool CDialog::PreTranslateMessage(const KeyMessage& message) {
+    return DefaultPreTranslate(message);
+}
+
+bool CDialog::DefaultPreTranslate(const KeyMessage& message) {
+    if (message.kind != KeyMessageKind::KeyDown) {
+        return false;
+    }
+    switch (message.virtualKey) {
+        case VK_TAB:
+            MoveFocusOverTabStops(!message.shift);
+            return true;
+        case VK_LEFT:
+        case VK_UP:
+            MoveFocusInGroup(false);
+            return true;
+        case VK_RIGHT:
+        case VK_DOWN:
+            MoveFocusInGroup(true);
+            return true;
+        case VK_ESCAPE:
+            OnCommand(IDCANCEL);
+            return true;
+        case VK_RETURN: {
+            if (qobject_cast<QPushButton*>(m_focus)) {
+                PressButton(m_focus);
+                return true;
+            }
+            for (const Control& c : m_controls) {
+                if (c.spec->styles & kStyleDefaultButton) {
+                    PressButton(c.widget);
+                }
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void CDialog::OnCommand(int id) {
+    if (id == IDOK) {
+        OnOK();
+    } else if (id == IDCANCEL) {
+        OnCancel();
+    }
+}
+
+void CDialog::OnSysCommand(uint32_t command, intptr_t) {
+    if ((command & 0xFFF0u) == SC_CLOSE) {
+        OnCommand(IDCANCEL);
+    }
+}
+
+std::optional<QColor> CDialog::OnCtlColor(QWidget*, int) {
+    return std::nullopt;
+}
+
+bool CDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == this || IndexOf(qobject_cast<QWidget*>(watched)) >= 0)) {
+        return PreTranslateMessage(KeyMessageFrom(*static_cast<QKeyEvent*>(event)));
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDialog::closeEvent(QCloseEvent* event) {
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    // The close box, Alt+F4 and the window manager: the dialog decides, as with any other
+    // system command.
+    event->ignore();
+    OnSysCommand(SC_CLOSE, 0);
+}
+
+void CDialog::paintEvent(QPaintEvent* event) {
+    if (isMinimized()) {
+        QPainter painter(this);
+        OnPaintMinimized(painter);
+        return;
+    }
+    QDialog::paintEvent(event);
+}
+
+void CDialog::reject() {
+    // Qt's own ways of dismissing a dialog go through the dialog's cancel handling too.
+    OnCommand(IDCANCEL);
+}
+
+}  // namespace tern::platform

@@ -1,0 +1,34 @@
+// The About box: template 100 with the version line, shown modally from the main dialog.
+#include <QLabel>
+#include <QTimer>
+
+#include "app/AboutDlg.h"
+#include "tests/ui/DialogHarness.h"
+
+namespace tern::test {
+namespace {
+
+TEST(AboutBox, ShowsTheVersionAndClosesWithOk) {
+    CAboutDlg about;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        for (QLabel* label : about.findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &about,
+                        Qt::Key_Return);
+    });
+    EXPECT_EQ(about.DoModal(), platform::IDOK);
+    EXPECT_EQ(about.windowTitle(), "About Tern Update Program");
+    EXPECT_TRUE(texts.contains("Tern Update Program Version 1.0.0"));
+    EXPECT_EQ(texts.size(), 4);  // the icon, the version and two notice lines
+}
+
+TEST(AboutBox, EscapeClosesItToo) {
+    CAboutDlg about;
+    QTimer::singleShot(0, [&] { QTest::keyClick(&about, Qt::Key_Escape); });
+    EXPECT_EQ(about.DoModal(), platform::IDCANCEL);
+}
+
+}  // namespace
+}  // namespace tern::test

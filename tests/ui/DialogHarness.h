@@ -1,0 +1,123 @@
+// A main update dialog on the simulated bus, shown without a modal run so the test can drive
+// it with real key events while the window's thread serves the workers in between.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FakeClock.h"
+#include "platform/qt/CommonDialogs.h"
+#include "res/resource.h"
+#include "tests/support/ComponentEnvironment.h"
+#include "samples/SampleFirmware.h"
+#include "tests/support/TempDir.h"
+#include "ui/TernUpdateDlg.h"
+
+namespace tern::test {
+
+// Serves events until `done` holds or `limit` (real time) passes.
+inline bool ServeUntil(const std::function<bool()>& done,
+                       std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QTest::qSleep(1);
+    }
+    return true;
+}
+
+class DialogTest : public testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetOpenFileAnswer([this]() -> std::optional<std::string> {
+            ++m_fileDialogs;
+            return m_nextFile;
+        });
+        platform::SetMessageBoxAnswer([this](const platform::MessageBoxCall& call) {
+            m_messageBoxes.push_back(call);
+            return platform::IDOK;
+        });
+    }
+
+    void TearDown() override {
+        m_dlg.reset();  // releases the handles
+        platform::SetOpenFileAnswer(nullptr);
+        platform::SetMessageBoxAnswer(nullptr);
+        EXPECT_EQ(SimulatorCounts().liveObjects, 0);
+    }
+
+    // Opens the dialog on the scenario given (the default bus when empty) and, unless told
+    // not to, serves events until its window is active.
+    void Open(const std::string& scenario = "", bool serve = true) {
+        if (!scenario.empty()) {
+            m_env.SetScenario(scenario);
+        }
+        m_dlg = std::make_unique<CTernUpdateDlg>();
+        m_dlg->SetAboutBox([this](QWidget*) { ++m_aboutBoxes; });
+        m_dlg->Create();
+        if (serve) {
+            m_dlg->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+        }
+    }
+
+    // Opens the dialog and waits until discovery has found the port.
+    void OpenFound(const std::string& scenario = "") {
+        Open(scenario);
+        ASSERT_TRUE(ServeUntil([this] { return Text(IDC_OUTPUT_PORT) == "FIRM"; }));
+    }
+
+    std::string Text(int id) const {
+        QWidget* w = m_dlg->GetDlgItem(id);
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            return label->text().toStdString();
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            return edit->text().toStdString();
+        }
+        return {};
+    }
+    bool Enabled(int id) const { return m_dlg->GetDlgItem(id)->isEnabled(); }
+    int FocusId() const { return m_dlg->GetDlgCtrlID(m_dlg->GetFocus()); }
+
+    // A key press and release where the keyboard focus really is.
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : m_dlg.get(), key, modifiers);
+    }
+
+    // Chooses `path` in the next file dialog and presses Browse.
+    void Load(const std::string& path) {
+        m_nextFile = path;
+        m_dlg->OnBrowse();
+    }
+
+    std::string WriteSample() {
+        return m_files.Write("firmware.mid", samples::BuildSampleFirmware().file);
+    }
+
+    ComponentEnvironment m_env;
+    platform::FakeClock m_clock{0, 1};
+    platform::ScopedClock m_installed{m_clock};
+    TempDir m_files;
+    std::unique_ptr<CTernUpdateDlg> m_dlg;
+    std::optional<std::string> m_nextFile;
+    int m_fileDialogs = 0;
+    int m_aboutBoxes = 0;
+    std::vector<platform::MessageBoxCall> m_messageBoxes;
+};
+
+}  // namespace tern::test

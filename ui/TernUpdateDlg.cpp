@@ -1,0 +1,218 @@
+#include "ui/TernUpdateDlg.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QThread>
+
+#include "devlink/Handles.h"
+#include "engine/StatusCodes.h"
+#include "engine/VexDataPlay.h"
+#include "platform/ComRuntime.h"
+#include "platform/ExecutableName.h"
+#include "platform/qt/CommonDialogs.h"
+#include "res/AppIcon.h"
+#include "res/DialogTemplates.h"
+#include "res/resource.h"
+
+using namespace tern::platform;
+
+namespace {
+
+constexpr char kDefaultExtension[] = "sdy";
+constexpr char kFileFilter[] = "SMF files (*.mid)|*.mid|All Files (*.*)|*.*||";
+constexpr uint32_t kOpenFlags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_SHAREAWARE;
+constexpr int kSystemIconSize = 32;
+constexpr unsigned long kServePauseMs = 2;
+
+}  // namespace
+
+CTernUpdateDlg::CTernUpdateDlg(QWidget* pParent)
+    : CDialog(tern::res::MainDialogTemplate(), pParent),
+      m_hIcon(tern::res::LoadAppIcon()),
+      m_Brush(0xFF, 0xFF, 0xFF) {
+    CoInitialize(nullptr);
+}
+
+CTernUpdateDlg::~CTernUpdateDlg() {
+    // Normally both workers have ended by now; if the modal run ended some other way, make
+    // sure before anything they use goes away.
+    StopDiscoveryServingEvents();
+    WaitForInstallationServingEvents();
+    ReleaseDeviceLinkHandles();
+    CoUninitialize();
+}
+
+void CTernUpdateDlg::SetAboutBox(std::function<void(QWidget*)> showAboutBox) {
+    m_showAboutBox = std::move(showAboutBox);
+}
+
+void CTernUpdateDlg::DoDataExchange() {
+    DDX_Control(*this, IDC_BROWSE, m_Browse);
+    DDX_Control(*this, IDC_FILE_NAME, m_FileName);
+    DDX_Control(*this, IDC_OUTPUT_PORT, m_OutputPort);
+    DDX_Control(*this, IDC_START, m_Start);
+    DDX_Control(*this, IDC_STATUS, m_Status);
+    DDX_Control(*this, IDC_PROGRESS, m_Progress);
+}
+
+bool CTernUpdateDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // The window manager owns the system menu here and it cannot be extended; the About...
+    // button sends the same system command its "About..." item would.
+    setWindowIcon(m_hIcon);
+
+    m_nTempo = kTempo;
+    m_nStatus = tern::kStatusOk;
+    m_Start.EnableWindow(false);
+    m_nBusy = 0;
+
+    // Creates the root object and lists the bus once; on failure the status, its message
+    // and a disabled Browse are already shown and no search runs.
+    m_Param.pDlg = this;
+    m_Discovery.Start();
+    return true;
+}
+
+bool CTernUpdateDlg::PreTranslateMessage(const KeyMessage& message) {
+    if (message.kind != KeyMessageKind::KeyDown) {
+        return DefaultPreTranslate(message);
+    }
+    switch (message.virtualKey) {
+        case VK_TAB:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+            return DefaultPreTranslate(message);
+        case VK_RETURN: {
+            // The focused window decides, enabled or not.
+            QWidget* focus = GetFocus();
+            if (focus && focus == GetDlgItem(IDC_ABOUT)) {
+                SendSysCommand(IDM_ABOUTBOX);
+            } else if (focus && focus == GetDlgItem(IDC_BROWSE)) {
+                OnBrowse();
+            } else if (focus && focus == GetDlgItem(IDC_START)) {
+                OnStart();
+            } else {
+                m_strPath = m_FileName.GetWindowText();
+                if (m_strPath.empty()) {
+                    ShowMessageBox(this, tern::kTextInputUpdateFile, ExecutableBaseName(),
+                                   MB_OK | MB_ICONEXCLAMATION);
+                }
+            }
+            return true;
+        }
+        case VK_ESCAPE:
+            if (m_nBusy == 1) {
+                return true;
+            }
+            return DefaultPreTranslate(message);
+        default:
+            return true;
+    }
+}
+
+void CTernUpdateDlg::OnCommand(int id) {
+    switch (id) {
+        case IDC_START:
+            OnStart();
+            break;
+        case IDC_BROWSE:
+            OnBrowse();
+            break;
+        case IDC_ABOUT:
+            SendSysCommand(IDM_ABOUTBOX);
+            break;
+        default:
+            CDialog::OnCommand(id);
+    }
+}
+
+void CTernUpdateDlg::OnSysCommand(uint32_t command, intptr_t param) {
+    if ((command & 0xFFF0u) == IDM_ABOUTBOX) {
+        if (m_showAboutBox) {
+            m_showAboutBox(this);
+        }
+        return;
+    }
+    CDialog::OnSysCommand(command, param);
+}
+
+void CTernUpdateDlg::OnCancel() { CloseWhenSafe(IDCANCEL); }
+
+void CTernUpdateDlg::OnBrowse() {
+    // Reached by Enter on Browse even while it is disabled: during a search, an installation
+    // or after one, no file may be loaded.
+    if (m_nBusy == 1 || !m_Browse.IsWindowEnabled()) {
+        return;
+    }
+    m_FileName.SetWindowText(ShowOpenFileDialog(this, kDefaultExtension, kFileFilter, kOpenFlags));
+    m_strPath = m_FileName.GetWindowText();
+    if (g_DataPlay.LoadFile(m_strPath)) {
+        m_Status.SetWindowText("");
+        m_Start.EnableWindow(true);
+        m_nStatus = tern::kStatusOk;
+        return;
+    }
+    const int32_t status = tern::StatusFromReaderError(g_DataPlay.m_nError);
+    m_nStatus = status;
+    m_Status.SetWindowText(tern::MessageText(tern::MessageOf(status)));
+    m_Start.EnableWindow(false);
+}
+
+std::optional<QColor> CTernUpdateDlg::OnCtlColor(QWidget* control, int kind) {
+    if (kind == CTLCOLOR_STATIC && control == GetDlgItem(IDC_FILE_NAME)) {
+        return m_Brush;
+    }
+    return CDialog::OnCtlColor(control, kind);
+}
+
+void CTernUpdateDlg::OnPaintMinimized(QPainter& painter) {
+    const int x = (width() - kSystemIconSize + 1) / 2;
+    const int y = (height() - kSystemIconSize + 1) / 2;
+    painter.fillRect(rect(), palette().window());
+    m_hIcon.paint(&painter, x, y, kSystemIconSize, kSystemIconSize);
+}
+
+void CTernUpdateDlg::EnableBrowse(bool enable) { m_Browse.EnableWindow(enable); }
+
+void CTernUpdateDlg::SetStatusText(const char* text) { m_Status.SetWindowText(text); }
+
+void CTernUpdateDlg::SetOutputPort(const char* text) { m_OutputPort.SetWindowText(text); }
+
+void CTernUpdateDlg::SetStatus(int32_t status) { m_nStatus = status; }
+
+void CTernUpdateDlg::CloseWhenSafe(int result) {
+    if (m_bClosing) {
+        return;
+    }
+    // A run writing firmware must not be cut off: the window stays until it has ended.
+    // (A run whose worker never started holds nothing and does not keep the window.)
+    if (m_nBusy == 1 && m_InstallWorker.joinable()) {
+        return;
+    }
+    m_bClosing = true;
+    StopDiscoveryServingEvents();
+    m_bClosing = false;
+    EndDialog(result);
+}
+
+void CTernUpdateDlg::StopDiscoveryServingEvents() {
+    m_Discovery.RequestStop();
+    // The worker may be waiting on this thread for an update it started before the stop.
+    while (!m_Discovery.Finished()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::msleep(kServePauseMs);
+    }
+    m_Discovery.Wait();
+}
+
+void CTernUpdateDlg::WaitForInstallationServingEvents() {
+    while (m_nBusy == 1 && m_InstallWorker.joinable()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::msleep(kServePauseMs);
+    }
+    if (m_InstallWorker.joinable()) {
+        m_InstallWorker.join();  // its last act cleared the busy flag; nothing more to serve
+    }
+}

@@ -1,0 +1,91 @@
+// CTernUpdateDlg: the program's one working window. Shows the firmware port discovery found,
+// the chosen update file, a status line and a progress bar; Browse loads the file, Start
+// installs it, About... shows the About box. Only Tab, the arrow keys, Enter and Escape do
+// anything, and Enter acts on whichever button has the focus.
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "devlink/DiscoveryView.h"
+#include "devlink/DiscoveryWorker.h"
+#include "platform/qt/Controls.h"
+#include "platform/qt/Dialog.h"
+
+class CTernUpdateDlg;
+class CVexDataPlay;
+
+// What a worker thread is handed.
+struct THREADPARAM {
+    CTernUpdateDlg* pDlg;
+    CVexDataPlay* pPlay;
+};
+
+class CTernUpdateDlg : public tern::platform::CDialog, public IDiscoveryView {
+public:
+    static constexpr int32_t kTempo = 500000;  // microseconds per quarter note
+
+    explicit CTernUpdateDlg(QWidget* pParent = nullptr);
+    ~CTernUpdateDlg() override;
+
+    // The About box belongs to the application; it hands the dialog a way to show it.
+    void SetAboutBox(std::function<void(QWidget* parent)> showAboutBox);
+
+    void OnBrowse();
+    void OnStart();
+
+    tern::platform::CButton m_Browse;
+    tern::platform::CEdit m_FileName;
+    tern::platform::CStatic m_OutputPort;
+    tern::platform::CButton m_Start;
+    tern::platform::CStatic m_Status;
+    tern::platform::CProgressCtrl m_Progress;
+    std::string m_strPath;
+    int32_t m_nTempo = 0;
+    // Written whole by the workers, read by the window: atomic words.
+    std::atomic<int32_t> m_nStatus{0};
+    std::atomic<int32_t> m_nBusy{0};
+    QIcon m_hIcon;
+    QColor m_Brush;
+    THREADPARAM m_Param{nullptr, nullptr};
+
+protected:
+    void DoDataExchange() override;
+    bool PreTranslateMessage(const tern::platform::KeyMessage& message) override;
+    bool OnInitDialog() override;
+    void OnCommand(int id) override;
+    void OnCancel() override;
+    void OnSysCommand(uint32_t command, intptr_t param) override;
+    std::optional<QColor> OnCtlColor(QWidget* control, int kind) override;
+    void OnPaintMinimized(QPainter& painter) override;
+
+    // What discovery reports.
+    void EnableBrowse(bool enable) override;
+    void SetStatusText(const char* text) override;
+    void SetOutputPort(const char* text) override;
+    void SetStatus(int32_t status) override;
+
+private:
+    friend uint32_t InstallThread(THREADPARAM* param);
+
+    // Ends the modal run once nothing a worker uses can go away under it: a discovery still
+    // retrying is stopped first, with the window serving its updates meanwhile; during an
+    // installation the window stays open.
+    void CloseWhenSafe(int result);
+    void StopDiscoveryServingEvents();
+    void WaitForInstallationServingEvents();
+
+    CDiscoveryWorker m_Discovery{*this};
+    std::thread m_InstallWorker;
+    std::function<void(QWidget*)> m_showAboutBox;
+    bool m_bClosing = false;
+};
+
+// The installation worker: plays the loaded file into the firmware port and reports the
+// outcome. Returns 0.
+uint32_t InstallThread(THREADPARAM* param);
