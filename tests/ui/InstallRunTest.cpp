@@ -1,0 +1,133 @@
+// A complete update in the window on the simulated Ostrel, and the ways a run can end.
+#include <QProgressBar>
+
+#include "engine/VexDataPlay.h"
+#include "tests/ui/DialogHarness.h"
+
+namespace tern::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// What the port must receive for these SysEx events: 0xF0 and up to 4,095 data bytes, then
+// pieces of up to 4,096, each as lowercase hex.
+std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>& events) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::vector<std::string> writes;
+    for (const auto& e : events) {
+        std::string piece = "f0";
+        size_t room = 4095;
+        for (uint8_t byte : e.data) {
+            if (room == 0) {
+                writes.push_back(piece);
+                piece.clear();
+                room = 4096;
+            }
+            piece += kHex[byte >> 4];
+            piece += kHex[byte & 0xF];
+            --room;
+        }
+        writes.push_back(piece);
+    }
+    return writes;
+}
+
+class InstallRun : public DialogTest {
+protected:
+    // Opens the window on `scenario`, loads `file` and presses Start with the mouse.
+    void StartRun(const std::string& scenario, const samples::Bytes& file) {
+        m_capture = m_env.CaptureToFile();
+        OpenFound(scenario);
+        Load(m_files.Write("firmware.mid", file));
+        ASSERT_TRUE(Enabled(IDC_START));
+        m_beepsBefore = platform::BeepCount();
+        QTest::mouseClick(m_dlg->GetDlgItem(IDC_START), Qt::LeftButton);
+    }
+    bool RunEnded() { return ServeUntil([this] { return m_dlg->m_nBusy == 0; }); }
+    void ExpectEnded(const std::string& status, uint32_t code) {
+        EXPECT_EQ(Text(IDC_STATUS), status);
+        EXPECT_EQ(static_cast<uint32_t>(m_dlg->m_nStatus.load()), code);
+        EXPECT_EQ(platform::BeepCount(), m_beepsBefore + 1);
+        EXPECT_FALSE(Enabled(IDC_BROWSE));
+        EXPECT_FALSE(Enabled(IDC_START));
+        EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
+        EXPECT_TRUE(m_dlg->isVisible());
+    }
+    int Progress() const {
+        return qobject_cast<QProgressBar*>(m_dlg->GetDlgItem(IDC_PROGRESS))->value();
+    }
+
+    std::string m_capture;
+    uint32_t m_beepsBefore = 0;
+};
+
+TEST_F(InstallRun, ACompleteUpdateSendsEveryBlockAndAnnouncesTheReboot) {
+    const auto sample = samples::BuildSampleFirmware();
+    StartRun("", sample.file);
+    EXPECT_EQ(m_dlg->m_nBusy.load(), 1);
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    EXPECT_EQ(Progress(), 100);
+
+    const auto writes = ReadCapture(m_capture);
+    const auto expected = ExpectedWrites(sample.sysex);
+    ASSERT_EQ(writes.size(), expected.size());
+    for (size_t i = 0; i < writes.size(); ++i) {
+        EXPECT_FALSE(writes[i].failed) << i;
+        EXPECT_EQ(writes[i].hex, expected[i]) << "write " << i;
+        EXPECT_EQ(writes[i].count * 2, expected[i].size()) << "write " << i;
+        EXPECT_LE(writes[i].count, 4096u);
+    }
+}
+
+TEST_F(InstallRun, AFailedWriteEndsTheRunWithNothingWrittenAfterIt) {
+    StartRun("write_fails_at = 5\n", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("FW communication error!!", 0x8000000C);
+    const auto writes = ReadCapture(m_capture);
+    ASSERT_EQ(writes.size(), 5u);
+    EXPECT_TRUE(writes.back().failed);
+    EXPECT_LT(Progress(), 100);
+}
+
+TEST_F(InstallRun, ATrackWithoutEndOfTrackIsACommunicationError) {
+    samples::TrackWriter track;
+    track.SysEx(0, {0x00, 0x5A, 0xF7}).SysEx(10, {0x01, 0xF7});
+    StartRun("", samples::MakeSmf(0, 480, {track.Events()}));
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("FW communication error!!", 0x8000000C);
+    EXPECT_EQ(ReadCapture(m_capture).size(), 2u);  // both blocks went out; the end never came
+}
+
+TEST_F(InstallRun, EnterOnStartAfterARunClosesTheWindowWithoutAnotherRun) {
+    StartRun("", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(RunEnded());
+    ASSERT_EQ(FocusId(), IDC_START);  // still there, though the button is disabled
+    const size_t written = ReadCapture(m_capture).size();
+    Press(Qt::Key_Return);
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), platform::IDCANCEL);
+    EXPECT_EQ(platform::BeepCount(), m_beepsBefore + 1);
+    EXPECT_EQ(ReadCapture(m_capture).size(), written);
+}
+
+TEST_F(InstallRun, NeitherEscapeNorClosingInterruptsARun) {
+    // Slow writes keep the run going long enough to try.
+    StartRun("write_latency_us = 4000\n", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(ServeUntil([this] { return Text(IDC_STATUS) == "Installing..."; }));
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(m_dlg->isVisible());
+    m_dlg->close();
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->m_nBusy.load(), 1);
+    // A second press of Start while the run is on starts nothing.
+    m_dlg->OnStart();
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    // Once the run has ended, Escape closes the window.
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(m_dlg->isVisible());
+}
+
+}  // namespace
+}  // namespace tern::test
