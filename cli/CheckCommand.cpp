@@ -1,11 +1,13 @@
 #include "cli/CheckCommand.h"
 
 #include <iomanip>
+#include <memory>
 
+#include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
-#include "engine/SMF.h"
+#include "cli/LoadFailure.h"
 #include "engine/StatusCodes.h"
-#include "platform/ReadOnlyFile.h"
+#include "engine/VexDataPlay.h"
 
 namespace tern::cli {
 namespace {
@@ -23,29 +25,37 @@ void PrintSummary(const CSMF& smf, const std::string& path, std::ostream& out) {
     }
 }
 
-// The dialog only clears its status line when a file cannot be opened; a terminal user
-// gets the reason instead, found by trying the open again.
-std::string OpenFailureReason(const std::string& path) {
-    platform::ReadOnlyFile probe;
-    const auto result = probe.Open(path);
-    if (result == platform::FileOpenResult::Ok) {
-        return "The file could not be read.";
+void PrintDryRun(const DryRunReport& run, std::ostream& out) {
+    out << "\nDry run of the installation (tempo " << kInstallTempo
+        << " us per quarter note, no device):\n"
+        << "SysEx events: " << run.sysexEvents << '\n'
+        << "Data bytes:   " << run.dataBytes << " (" << run.portBytes
+        << " with the 0xF0 of each event)\n"
+        << "Port writes:  " << run.writes << '\n'
+        << "Duration:     " << (run.durationExact ? "" : "about ") << run.durationMs << " ms\n";
+    if (run.Succeeds()) {
+        out << "Outcome:      " << kTextRebooting << '\n';
+        return;
     }
-    return std::string("The file could not be opened: ") + platform::Describe(result) + ".";
+    out << "Outcome:      " << MessageText(kMsgCommunication) << '\n';
+    if (run.failure) {
+        out << "Reason:       " << Describe(*run.failure) << '\n';
+    }
 }
 
 }  // namespace
 
 int RunCheck(const std::string& path, std::ostream& out, std::ostream& err) {
-    CSMF smf;
-    if (!smf.LoadFile(path)) {
-        const int32_t message = MessageOf(StatusFromReaderError(smf.m_nError));
-        const std::string text = MessageText(message);
-        err << (text.empty() ? OpenFailureReason(path) : text) << '\n';
+    // Its own player, not the process's: checking a file must not disturb one loaded to install.
+    auto player = std::make_unique<CVexDataPlay>();
+    if (!player->LoadFile(path)) {
+        err << LoadFailureText(*player, path) << '\n';
         return kExitFile;
     }
-    PrintSummary(smf, path, out);
-    return kExitSuccess;
+    PrintSummary(*player, path, out);
+    const DryRunReport run = RunDryRun(*player);
+    PrintDryRun(run, out);
+    return run.Succeeds() ? kExitSuccess : kExitTransfer;
 }
 
 }  // namespace tern::cli

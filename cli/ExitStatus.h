@@ -6,9 +6,12 @@ namespace tern::cli {
 enum ExitStatus : int {
     kExitSuccess = 0,
     kExitUsage = 1,
-    kExitDeviceLink = 2,  // the device link or discovery failed
+    kExitDeviceLink = 2,  // the device link or discovery failed, or another install runs
     kExitFile = 3,        // the update file did not load
     kExitTransfer = 4,    // the transfer failed (for check: would fail)
+    // An install ended by a signal before its transfer began exits with 128 + the signal's
+    // number, as a shell reports a program the signal ended: 130 for Ctrl+C, 143 for SIGTERM.
+    kExitSignalBase = 128,
 };
 
 }  // namespace tern::cli

@@ -1,20 +1,59 @@
 // tern-flash: the Tern Update Program's engine for a terminal and for scripts.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <string>
 
 #include "cli/CheckCommand.h"
+#include "cli/Console.h"
 #include "cli/ExitStatus.h"
+#include "cli/InstallCommand.h"
+#include "cli/InterruptGate.h"
+#include "cli/ListCommand.h"
+#include "cli/SignalWatcher.h"
+
+namespace {
+
+constexpr char kExitStatuses[] =
+    "Exit status: 0 success, 1 usage error, 2 device link or discovery failure (or another\n"
+    "installation is running), 3 the file did not load, 4 the transfer failed (for check:\n"
+    "would fail), 130/143 install ended by Ctrl+C/SIGTERM before its transfer began.";
+
+int Install(const std::string& path) {
+    tern::cli::Console console(std::cout, std::cerr);
+    tern::cli::InterruptGate gate(console);
+    // Before any other thread exists, so that every thread leaves the signals to it.
+    tern::cli::SignalWatcher watcher(gate);
+    const auto style = isatty(STDOUT_FILENO) ? tern::cli::TerminalProgress::Style::Bar
+                                             : tern::cli::TerminalProgress::Style::Lines;
+    return tern::cli::RunInstall(path, console, gate, style);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Validate Ostrel firmware update files.", "tern-flash"};
+    CLI::App app{"Install firmware into the Ostrel, and validate update files.", "tern-flash"};
     app.set_version_flag("--version", "tern-flash " TERN_VERSION);
     app.require_subcommand(1);
+    app.footer(kExitStatuses);
+
+    app.add_subcommand("list", "List the bus nodes, which are an Ostrel, and their ports.");
 
     std::string checkPath;
-    CLI::App* check =
-        app.add_subcommand("check", "Load an update file and print its header and track table.");
+    CLI::App* check = app.add_subcommand(
+        "check",
+        "Validate an update file and play it dry: what an installation would send, for "
+        "how long, and how it would end. Touches no device.");
     check->add_option("FILE", checkPath, "the update file (.mid)")->required();
+
+    std::string installPath;
+    CLI::App* install = app.add_subcommand(
+        "install", "Find the Ostrel and install an update file into its firmware port.");
+    install->add_option("FILE", installPath, "the update file (.mid)")->required();
+    install->footer(std::string("Ctrl+C or SIGTERM ends the program until the transfer begins, "
+                                "and is refused while it runs.\n\n") +
+                    kExitStatuses);
 
     try {
         app.parse(argc, argv);
@@ -23,8 +62,14 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? tern::cli::kExitSuccess : tern::cli::kExitUsage;
     }
 
+    if (app.got_subcommand("list")) {
+        return tern::cli::RunList(std::cout, std::cerr);
+    }
     if (check->parsed()) {
         return tern::cli::RunCheck(checkPath, std::cout, std::cerr);
+    }
+    if (install->parsed()) {
+        return Install(installPath);
     }
     return tern::cli::kExitUsage;
 }

@@ -6,13 +6,13 @@
 
 #include "devlink/Handles.h"
 
-namespace {
-
 bool IsOstrel(const NodeInfo& node) {
     return node.dwVendorId == kOstrelVendorId &&
            std::find(std::begin(kOstrelModelIds), std::end(kOstrelModelIds), node.dwModelId) !=
                std::end(kOstrelModelIds);
 }
+
+namespace {
 
 // A list the component filled: a count with no entries behind it is taken as empty.
 template <class Entry>

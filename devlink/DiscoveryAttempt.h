@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "devlink/CorvoInterfaces.h"
+
 enum DiscoveryStep : int32_t {
     kStepPortOpen = 0,        // the firmware port is open
     kStepNodeList = 2,        // GetNodeList failed
@@ -15,6 +17,9 @@ enum DiscoveryStep : int32_t {
     kStepNoFirmwarePort = 6,  // no port is tagged "FIRM"
     kStepOpenPort = 7,        // OpenPort failed or handed out nothing
 };
+
+// The device rule: the Ostrel's vendor and one of its models, each compared whole.
+bool IsOstrel(const NodeInfo& node);
 
 // Needs the root object in its handle. Refills the node list, device node id, device, port
 // list, firmware port id and firmware port handles as far as it gets.

@@ -1,0 +1,46 @@
+// The dry run of an installation: the real player on track 0 of a loaded file, against a
+// port that accepts every write and a virtual clock, so it touches no device and takes no
+// real time. It tells what an installation would send, when, and how it would end.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "cli/PlayFailure.h"
+#include "engine/VexDataPlay.h"
+
+namespace tern::cli {
+
+constexpr uint32_t kInstallTempo = 500000;  // microseconds per quarter note, as the window plays
+
+// Where the play stands when the progress bar first shows a percentage.
+struct ProgressMark {
+    bool reached = false;
+    uint32_t timeMs = 0;     // from the start of the play, on the file's schedule
+    uint64_t portBytes = 0;  // bytes written by then, 0xF0s included
+};
+
+struct DryRunReport {
+    int32_t playerError = 0;   // the player's error value afterwards; 0 is success
+    int32_t status = 0;        // the status code the window would store: 255 or communication error
+    uint32_t sysexEvents = 0;  // SysEx events that reached the port, whole or as 0xF0 alone
+    uint64_t dataBytes = 0;    // their data bytes, without the leading 0xF0s
+    uint32_t writes = 0;       // port writes
+    uint64_t portBytes = 0;    // bytes written, 0xF0s included
+    uint64_t portDigest = 0;   // WriteDigest of the writes
+    uint32_t durationMs = 0;   // when the play's last wait ended
+    bool durationExact = true;  // false only for waits too long to time to the millisecond
+    std::array<ProgressMark, 101> marks{};  // by percentage
+    std::optional<PlayFailure> failure;     // when the play would not succeed
+
+    bool Succeeds() const { return playerError == 0; }
+};
+
+// Plays `player`'s loaded file (LoadFile succeeded) at `tempo`. While it runs the firmware
+// port handle and the clock are replaced; both are put back before it returns. Call it while
+// no other thread reads the clock or the firmware port. The player's error value is left as
+// the play left it.
+DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo = kInstallTempo);
+
+}  // namespace tern::cli

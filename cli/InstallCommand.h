@@ -1,0 +1,22 @@
+// tern-flash install FILE: the window's installation from a terminal. Takes the machine's
+// install lock, finds the Ostrel with the discovery worker, loads the file, plays it dry for
+// the schedule, then plays it into the firmware port on a thread at the highest priority and
+// reports the outcome with the window's texts.
+#pragma once
+
+#include <string>
+
+#include "cli/Console.h"
+#include "cli/InterruptGate.h"
+#include "cli/TerminalProgress.h"
+
+namespace tern::cli {
+
+// Returns the exit status: success; device link failure (also while another install holds
+// the lock); file failure; transfer failure; or 128 + the signal that `interrupts` received
+// before the transfer began. Initialises the component runtime on the calling thread and
+// releases every device-link handle before it returns.
+int RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
+               TerminalProgress::Style progressStyle);
+
+}  // namespace tern::cli

@@ -1,0 +1,34 @@
+// Discovery on a terminal: the worker's texts and status values as lines, in the order the
+// worker reports them. Progress goes to the output stream, the final failure message to the
+// error stream.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "cli/Console.h"
+#include "devlink/DiscoveryView.h"
+
+namespace tern::cli {
+
+class TerminalDiscoveryView final : public IDiscoveryView {
+public:
+    explicit TerminalDiscoveryView(Console& console) : m_console(console) {}
+
+    void EnableBrowse(bool) override {}  // a terminal has no Browse button
+    void SetStatusText(const char* text) override;
+    void SetOutputPort(const char* text) override;
+    void SetStatus(int32_t status) override;
+
+    // True once discovery has announced the open firmware port.
+    bool PortOpen() const { return m_portOpen.load(); }
+    int32_t Status() const { return m_status.load(); }
+
+private:
+    Console& m_console;
+    std::atomic<int32_t> m_status{0};
+    std::atomic<int> m_attempts{0};
+    std::atomic<bool> m_portOpen{false};
+};
+
+}  // namespace tern::cli

@@ -1,0 +1,88 @@
+#include "tests/cli/ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+namespace tern::test {
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& errPath)
+    : m_errPath(errPath) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    int out[2];
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (err < 0 || pipe(out) != 0) {
+        return;
+    }
+    m_pid = fork();
+    if (m_pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err);
+    m_outFd = out[0];
+}
+
+ChildProcess::~ChildProcess() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+    if (m_outFd >= 0) {
+        close(m_outFd);
+    }
+}
+
+bool ChildProcess::ReadSome() {
+    char buffer[4096];
+    ssize_t n;
+    do {
+        n = m_outFd >= 0 ? read(m_outFd, buffer, sizeof buffer) : 0;
+    } while (n < 0 && errno == EINTR);
+    if (n > 0) {
+        m_out.append(buffer, static_cast<size_t>(n));
+    }
+    return n > 0;
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text) {
+    while (m_out.find(text) == std::string::npos) {
+        if (!ReadSome()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ChildProcess::Signal(int signal) {
+    if (m_pid > 0) {
+        kill(m_pid, signal);
+    }
+}
+
+int ChildProcess::Finish() {
+    while (ReadSome()) {
+    }
+    int raw = 0;
+    const bool waited = m_pid > 0 && waitpid(m_pid, &raw, 0) == m_pid;
+    m_pid = -1;
+    std::ostringstream err;
+    err << std::ifstream(m_errPath).rdbuf();
+    m_err = err.str();
+    return waited && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+}  // namespace tern::test

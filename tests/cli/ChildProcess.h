@@ -1,0 +1,40 @@
+// The real tern-flash as a child process: its stdout read as it comes, so a test can wait for
+// a line and send a signal; its stderr collected in a file.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace tern::test {
+
+class ChildProcess {
+public:
+    // Starts `program` with `args` in this process's environment; stderr goes to `errPath`.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 const std::string& errPath);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Reads stdout until `text` has appeared (false when it ends first).
+    bool WaitForOutput(const std::string& text);
+    void Signal(int signal);
+    // Reads stdout to its end and returns the exit status, or -1 for any other end.
+    int Finish();
+
+    const std::string& Out() const { return m_out; }
+    const std::string& Err() const { return m_err; }
+
+private:
+    bool ReadSome();
+
+    pid_t m_pid = -1;
+    int m_outFd = -1;
+    std::string m_errPath;
+    std::string m_out;
+    std::string m_err;
+};
+
+}  // namespace tern::test

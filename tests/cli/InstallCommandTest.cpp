@@ -1,0 +1,238 @@
+// tern-flash install in-process against the simulator's scenarios: exit statuses and the
+// system's texts, the install lock, interrupts, the plain progress output, and that the dry
+// run predicts exactly what a real install sends and how it ends.
+#include "cli/InstallCommand.h"
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/DryRun.h"
+#include "cli/ExitStatus.h"
+#include "cli/WriteDigest.h"
+#include "engine/StatusCodes.h"
+#include "tests/cli/InstallHarness.h"
+#include "tests/cli/PlayCases.h"
+#include "tests/support/TempDir.h"
+
+namespace tern::test {
+namespace {
+
+using cli::kExitDeviceLink;
+using cli::kExitFile;
+using cli::kExitSuccess;
+using cli::kExitTransfer;
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+uint64_t DigestOf(const std::vector<CapturedWrite>& writes) {
+    cli::WriteDigest digest;
+    for (const CapturedWrite& w : writes) {
+        std::vector<uint8_t> bytes;
+        for (size_t i = 0; i + 1 < w.hex.size(); i += 2) {
+            bytes.push_back(static_cast<uint8_t>(std::stoul(w.hex.substr(i, 2), nullptr, 16)));
+        }
+        EXPECT_EQ(bytes.size(), w.count);
+        digest.Add(bytes.data(), w.count);
+    }
+    return digest.Value();
+}
+
+TEST_F(InstallTest, ExitStatusAndTextsFollowTheScenario) {
+    TempDir dir;
+    const std::string bad = dir.Write("bad.mid", samples::MakeHeader(3, 1, 480));
+    struct Case {
+        const char* scenario;
+        std::string file;
+        int status;
+        std::vector<std::string> out;  // in this order
+        std::string err;
+        size_t writes;
+        size_t failedWrites;
+    };
+    const std::string sample = m_sample;
+    const Case cases[] = {
+        {"",
+         sample,
+         kExitSuccess,
+         {kTextSearching, "attempt 1: status 0 (firmware port open)", "Output port: FIRM",
+          kTextInstalling, "Progress: 100%", kTextRebooting},
+         "",
+         67,
+         0},
+        // The listing at start is the bus's first call; attempt n makes call n + 1.
+        {"appear_at = 4\n",
+         sample,
+         kExitSuccess,
+         {"attempt 1: status 3 (FW device not found!!)", "attempt 2: status 3",
+          "attempt 3: status 0", "Output port: FIRM", kTextRebooting},
+         "",
+         67,
+         0},
+        {"nodes =\n",
+         sample,
+         kExitDeviceLink,
+         {kTextSearching, "attempt 11: status 3 (FW device not found!!)"},
+         "FW device not found!!\n",
+         0,
+         0},
+        {"create_fails = 1\n", sample, kExitDeviceLink, {}, "Can not get FW interface!!\n", 0, 0},
+        {"write_fails_at = 3\n",
+         sample,
+         kExitTransfer,
+         {kTextInstalling},
+         "FW communication error!!\n",
+         3,
+         1},
+        {"", bad, kExitFile, {"Output port: FIRM"}, "File format error!!\n", 0, 0},
+        {"",
+         dir.PathOf("absent.mid"),
+         kExitFile,
+         {"Output port: FIRM"},
+         "File not found!!\n",
+         0,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.scenario) + " " + c.file);
+        m_env.SetScenario(c.scenario);
+        const InstallResult r = Install(c.file);
+        EXPECT_EQ(r.status, c.status);
+        size_t at = 0;
+        for (const std::string& part : c.out) {
+            at = r.out.find(part, at);
+            ASSERT_NE(at, std::string::npos) << "'" << part << "' missing or out of order in\n"
+                                             << r.out;
+        }
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.writes.size(), c.writes);
+        size_t failed = 0;
+        for (const CapturedWrite& w : r.writes) {
+            failed += w.failed ? 1 : 0;
+        }
+        EXPECT_EQ(failed, c.failedWrites);
+        // Only the final outcome of the window's texts is ever shown.
+        EXPECT_FALSE(Has(r.out, kTextRebooting) && c.status != kExitSuccess);
+    }
+}
+
+TEST_F(InstallTest, TheDryRunPredictsWhatARealInstallSendsAndHowItEnds) {
+    TempDir dir;
+    std::vector<std::pair<std::string, std::string>> files = {{"the sample", m_sample}};
+    int n = 0;
+    for (const PlayCase& c : PlayCases()) {
+        files.emplace_back(c.name, dir.Write("case" + std::to_string(++n) + ".mid", c.file));
+    }
+    for (const auto& [name, path] : files) {
+        SCOPED_TRACE(name);
+        auto player = std::make_unique<CVexDataPlay>();
+        ASSERT_TRUE(player->LoadFile(path));
+        const cli::DryRunReport predicted = cli::RunDryRun(*player);
+
+        const InstallResult r = Install(path);
+        EXPECT_EQ(r.status, predicted.Succeeds() ? kExitSuccess : kExitTransfer) << r.err;
+        EXPECT_EQ(r.writes.size(), predicted.writes);
+        EXPECT_EQ(DigestOf(r.writes), predicted.portDigest) << "other bytes or other pieces";
+        for (const CapturedWrite& w : r.writes) {
+            EXPECT_FALSE(w.failed);
+        }
+        if (predicted.Succeeds()) {
+            EXPECT_TRUE(Has(r.out, kTextRebooting)) << r.out;
+            EXPECT_EQ(r.err, "");
+        } else {
+            // The window's text, after a warning that names the reason in advance.
+            EXPECT_TRUE(Has(r.err, "predicted to fail: " + Describe(*predicted.failure))) << r.err;
+            EXPECT_TRUE(Has(r.err, "FW communication error!!\n")) << r.err;
+        }
+    }
+}
+
+TEST_F(InstallTest, PlainProgressHasAtMostOneLinePerPercentEndingWithAllBytes) {
+    const InstallResult r = Install(m_sample);
+    ASSERT_EQ(r.status, kExitSuccess);
+    std::vector<int> percents;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) {
+        int percent;
+        if (std::sscanf(line.c_str(), "Progress: %d%%", &percent) == 1) {
+            EXPECT_TRUE(percents.empty() || percent > percents.back()) << line;
+            percents.push_back(percent);
+        }
+    }
+    EXPECT_GT(percents.size(), 10u);
+    EXPECT_TRUE(Has(r.out, "Progress: 100%  42864 / 42864 bytes  0 ms left\n")) << r.out;
+    EXPECT_EQ(CountOf(r.out, "\r"), 0u);  // no bar when the output is not a terminal
+}
+
+TEST_F(InstallTest, OnATerminalTheProgressIsOneRedrawnBar) {
+    const InstallResult r = Install(m_sample, cli::TerminalProgress::Style::Bar);
+    ASSERT_EQ(r.status, kExitSuccess);
+    EXPECT_GT(CountOf(r.out, "\r["), 10u);
+    EXPECT_EQ(CountOf(r.out, "Progress:"), 0u);
+    EXPECT_TRUE(
+        Has(r.out, "] 100%  42864 / 42864 bytes  0 ms left\n" + std::string(kTextRebooting) + "\n"))
+        << r.out;
+}
+
+TEST_F(InstallTest, WhileAnotherInstallHoldsTheLockNothingIsTouched) {
+    platform::InstallLock other;
+    ASSERT_TRUE(other.TryAcquire());
+    const InstallResult refused = Install(m_sample);
+    EXPECT_EQ(refused.status, kExitDeviceLink);
+    EXPECT_TRUE(Has(refused.err, "Another installation is running")) << refused.err;
+    EXPECT_EQ(refused.out, "");  // not even a search
+    EXPECT_TRUE(refused.writes.empty());
+
+    other.Release();
+    EXPECT_EQ(Install(m_sample).status, kExitSuccess);
+    EXPECT_TRUE(other.TryAcquire()) << "the install kept the lock after it ended";
+}
+
+TEST_F(InstallTest, AnInterruptBeforeThePlayEndsTheRunCleanly) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        // Discovery's first pause is the settle pause after the port has been opened.
+        const InstallResult r =
+            Install(m_sample, cli::TerminalProgress::Style::Lines,
+                    [signal](HookClock& clock, HookedBuffer&, cli::InterruptGate& gate) {
+                        clock.OnFirstSleep([&gate, signal] { gate.Interrupt(signal); });
+                    });
+        EXPECT_EQ(r.status, cli::kExitSignalBase + signal);
+        EXPECT_TRUE(Has(r.err, "nothing was written")) << r.err;
+        EXPECT_FALSE(Has(r.out, "Output port")) << "discovery went on after the stop";
+        EXPECT_FALSE(Has(r.out, kTextInstalling));
+        EXPECT_TRUE(r.writes.empty());
+        // TearDown: the handles were released and the runtime closed.
+    }
+}
+
+TEST_F(InstallTest, AnInterruptAfterDiscoveryStillEndsTheRunBeforeThePlay) {
+    // The discovery worker has ended and is gone when the file has loaded.
+    const InstallResult r =
+        Install(m_sample, cli::TerminalProgress::Style::Lines,
+                [](HookClock&, HookedBuffer& out, cli::InterruptGate& gate) {
+                    out.onLine = [&gate, done = false](const std::string& text) mutable {
+                        if (!done && text.find("File: ") != std::string::npos) {
+                            done = true;
+                            gate.Interrupt(SIGINT);
+                        }
+                    };
+                });
+    EXPECT_EQ(r.status, cli::kExitSignalBase + SIGINT);
+    EXPECT_TRUE(Has(r.out, "Output port: FIRM"));
+    EXPECT_FALSE(Has(r.out, kTextInstalling));
+    EXPECT_TRUE(r.writes.empty());
+}
+
+}  // namespace
+}  // namespace tern::test

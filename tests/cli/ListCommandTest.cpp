@@ -1,0 +1,76 @@
+// tern-flash list against the simulated bus: what it shows of each scenario, its exit status,
+// and that it gives back every object and list it took.
+#include "cli/ListCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/ExitStatus.h"
+#include "devlink/Handles.h"
+#include "platform/ComRuntime.h"
+#include "tests/support/ComponentEnvironment.h"
+
+namespace tern::cli {
+namespace {
+
+TEST(ListCommand, ShowsNodesOstrelsAndTheirPortsOrTheSystemsMessage) {
+    struct Case {
+        const char* scenario;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const std::string firstNode = "node 1: id 0x0001F20000000001, vendor ";
+    const Case cases[] = {
+        {"", kExitSuccess,
+         "1 node on the bus, 1 Ostrel\n" + firstNode +
+             "0x5A3C, model 0x2E0107, Ostrel\n"
+             "  port 1: MIDI (0x4D494449)\n"
+             "  port 2: FIRM (0x4649524D), firmware port\n",
+         ""},
+        // Another vendor, another model, then an Ostrel with two firmware ports (the first is
+        // the one discovery opens), and one with no ports at all.
+        {"nodes = 1111:2E0107, 5A3C:2E0109, 5A3C:2E0108, 5A3C:2E0107\n"
+         "ports.3 = FIRM, FIRM\nports.4 = \n",
+         kExitSuccess,
+         "4 nodes on the bus, 2 Ostrels\n" + firstNode +
+             "0x1111, model 0x2E0107, not an Ostrel\n"
+             "node 2: id 0x0001F20000000002, vendor 0x5A3C, model 0x2E0109, not an Ostrel\n"
+             "node 3: id 0x0001F20000000003, vendor 0x5A3C, model 0x2E0108, Ostrel\n"
+             "  port 1: FIRM (0x4649524D), firmware port\n"
+             "  port 2: FIRM (0x4649524D)\n"
+             "node 4: id 0x0001F20000000004, vendor 0x5A3C, model 0x2E0107, Ostrel\n"
+             "  no ports\n",
+         ""},
+        {"nodes =\n", kExitSuccess, "0 nodes on the bus, 0 Ostrels\n", ""},
+        {"create_fails = 1\n", kExitDeviceLink, "", "Can not get FW interface!!\n"},
+        {"node_list_fails = 1\n", kExitDeviceLink, "", "Can not get FW device information!!\n"},
+        {"open_device_fails = 1\n", kExitDeviceLink,
+         "1 node on the bus, 1 Ostrel\n" + firstNode + "0x5A3C, model 0x2E0107, Ostrel\n",
+         "Can not open FW device!! (node 0x0001F20000000001)\n"},
+        {"open_device_null = 1\n", kExitDeviceLink,
+         "1 node on the bus, 1 Ostrel\n" + firstNode + "0x5A3C, model 0x2E0107, Ostrel\n",
+         "Can not open FW device!! (node 0x0001F20000000001)\n"},
+        {"port_list_fails = 1\n", kExitDeviceLink,
+         "1 node on the bus, 1 Ostrel\n" + firstNode + "0x5A3C, model 0x2E0107, Ostrel\n",
+         "Can not get FW port information!! (node 0x0001F20000000001)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        test::ComponentEnvironment env;
+        env.SetScenario(c.scenario);
+        std::ostringstream out, err;
+        EXPECT_EQ(RunList(out, err), c.status);
+        EXPECT_EQ(out.str(), c.out);
+        EXPECT_EQ(err.str(), c.err);
+        EXPECT_EQ(g_pCorvoAsync, nullptr);
+        EXPECT_EQ(test::SimulatorCounts().liveObjects, 0);
+        EXPECT_EQ(test::SimulatorCounts().misuses, 0);
+        EXPECT_EQ(platform::GetTaskMemoryStats().outstanding, 0u);
+        EXPECT_EQ(platform::ComInitCount(), 1);  // the environment's own, and no more
+    }
+}
+
+}  // namespace
+}  // namespace tern::cli

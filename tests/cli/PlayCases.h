@@ -1,0 +1,79 @@
+// Update files whose track 0 ends each way the player can end: well, or at each kind of
+// broken event. Shared by the dry-run tests and the comparison with real installs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/ReaderError.h"
+#include "samples/SmfWriter.h"
+
+namespace tern::test {
+
+struct PlayCase {
+    const char* name;
+    samples::Bytes file;
+    int32_t playerError;   // what the player ends with
+    uint32_t eventNumber;  // where the dry run says it stops (0: the header)
+    uint32_t trackOffset;  // of that event's delta time
+    const char* why;       // a part of the reason
+};
+
+// Track offsets count from the "MTrk" tag: the first event starts at 8. SysEx(0, k3) takes
+// six bytes (delta, 0xF0, length, three data bytes), so the event after it starts at 14.
+inline std::vector<PlayCase> PlayCases() {
+    using samples::MakeSmf;
+    using samples::TrackWriter;
+    const samples::Bytes k3 = {0x01, 0x02, 0x03};
+    samples::Bytes big(9000);
+    for (size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<uint8_t>(i & 0x7F);
+    }
+    auto file = [](const TrackWriter& track, uint16_t division = 480) {
+        return MakeSmf(0, division, {track.Events()});
+    };
+    return {
+        {"ends well, with running status, a long message and events never sent",
+         file(TrackWriter()
+                  .SysEx(0, k3)
+                  .Raw({0x00, 0x02, 0x0A, 0x0B})  // SysEx again under running status
+                  .Channel(24, {0x90, 0x3C, 0x40})
+                  .Escape(0, {0x7F})
+                  .SysEx(96, big)
+                  .EndOfTrack()),
+         kReaderOk, 0, 0, ""},
+        {"end-of-track whose length runs past the track still ends well",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF, 0x2F, 0x05})), kReaderOk, 0, 0, ""},
+        {"no end-of-track event", file(TrackWriter().SysEx(0, k3).SysEx(96, k3)), kReaderMalformed,
+         3, 20, "the track ends where this event should begin"},
+        {"an empty track", MakeSmf(0, 480, {{}}), kReaderMalformed, 1, 8,
+         "the track ends where this event should begin"},
+        {"delta time cut off", file(TrackWriter().SysEx(0, k3).Raw({0x81})), kReaderMalformed, 2,
+         14, "its delta time is cut off"},
+        {"track ends right after a delta time", file(TrackWriter().SysEx(0, k3).Raw({0x00})),
+         kReaderInProgress, 2, 14, "ends right after its delta time"},
+        {"status byte not accepted", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xF4, 0x00})),
+         kReaderMalformed, 2, 14, "status byte 0xF4 is not an event the player accepts"},
+        {"data byte before any status", file(TrackWriter().Raw({0x00, 0x05, 0x06})),
+         kReaderMalformed, 1, 8, "begins with data byte 0x05 and no status byte"},
+        {"SysEx length cut off: 0xF0 goes out alone",
+         file(TrackWriter().SysEx(0, k3).Raw({0x0C, 0xF0, 0x81})), kReaderMalformed, 2, 14,
+         "its SysEx (0xF0) has its length field cut off by the end of the track, so 0xF0 would "
+         "go out alone"},
+        {"SysEx data run past the track",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xF0, 0x05, 0x01, 0x02})), kReaderMalformed, 2,
+         14, "declares 5 bytes but only 2 follow in the track, so none of it would be sent"},
+        {"SysEx under running status runs past the track",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0x05, 0x01})), kReaderMalformed, 2, 14,
+         "its SysEx (0xF0 under running status) declares 5 bytes but only 1 follow"},
+        {"channel message cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0x90, 0x3C})),
+         kReaderMalformed, 2, 14, "its status 0x90 needs 2 data bytes but only 1 remain"},
+        {"meta event runs past the track",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF, 0x01, 0x05, 0x61})), kReaderMalformed, 2,
+         14, "its meta event (0xFF) declares 5 bytes but only 1 follow"},
+        {"division 0", file(TrackWriter().SysEx(0, k3).EndOfTrack(), 0), kReaderMalformed, 0, 0,
+         "division is 0 ticks per quarter note"},
+    };
+}
+
+}  // namespace tern::test
