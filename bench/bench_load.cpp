@@ -106,6 +106,8 @@ int main() {
     std::printf("  plain read      %8.2f ms  %8.0f MiB/s\n", plainS * 1e3, mib / plainS);
     std::printf("  CSMF::LoadFile  %8.2f ms  %8.0f MiB/s\n", loadS * 1e3, mib / loadS);
     std::printf("  ratio load/read %8.2f  (target <= 1.50)\n", loadS / plainS);
+    std::printf("| bench_load | LoadFile of 64 MiB / one plain read | %.2fx | <= 1.50x | %s |\n",
+                loadS / plainS, loadS / plainS <= 1.5 ? "met" : "not met");
 
     std::remove(path.c_str());
     ::rmdir(path.substr(0, path.rfind('/')).c_str());

@@ -299,5 +299,19 @@ int main() {
     std::printf("(c) bytes allocated during the plays: %llu (target 0: %s)\n",
                 static_cast<unsigned long long>(allocated), Verdict(allocated == 0));
     PrintLoad("after");
+
+    // One table row per figure, for scripts/bench.
+    std::printf("| bench_player | write lateness, max | %.1f us | <= 1500 us | %s |\n", maxUs,
+                Verdict(maxUs <= 1500.0));
+    std::printf("| bench_player | write lateness, p99 | %.1f us | <= 1100 us | %s |\n", p99Us,
+                Verdict(p99Us <= 1100.0));
+    std::printf(
+        "| bench_player | end of play behind schedule, 1000 / 2000 events | %.1f / %.1f us "
+        "| no growth | %s |\n",
+        small.overrunUs, large.overrunUs, Verdict(!drift));
+    std::printf("| bench_player | unthrottled play / memcpy | %.2fx | >= 0.50x | %s |\n",
+                bulk.playMBs / bulk.memcpyMBs, Verdict(bulk.playMBs >= 0.5 * bulk.memcpyMBs));
+    std::printf("| bench_player | bytes allocated during plays | %llu | 0 | %s |\n",
+                static_cast<unsigned long long>(allocated), Verdict(allocated == 0));
     return 0;
 }

@@ -13,7 +13,7 @@ constexpr uint64_t kLastMillisecond = UINT32_MAX;
 
 void DryRunClock::StartPlay() {
     m_now = 0;
-    m_exactReadsLeft = kExactReadBudget;
+    m_exactReadsLeft = m_exactReadBudget;
     m_step = 0;
     m_starting = true;
     m_waiting = false;

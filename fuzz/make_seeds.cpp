@@ -41,7 +41,8 @@ bool Write(const std::string& folder, const std::string& name, const Bytes& byte
     if (!out) {
         return false;
     }
-    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    const bool ok =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     return std::fclose(out) == 0 && ok;
 }
 
@@ -60,9 +61,8 @@ int main(int argc, char** argv) {
         manyTracks = Concat({manyTracks, track});
     }
     // Running status carried across SysEx and meta events: data bytes right after them.
-    const Bytes running = {0x00, 0xF0, 0x02, 0x01, 0xF7, 0x00, 0x03, 0x7E, 0x7F, 0xF7,
-                           0x00, 0xFF, 0x01, 0x01, 0x41, 0x00, 0x01, 0x01, 0x42,
-                           0x00, 0xFF, 0x2F, 0x00};
+    const Bytes running = {0x00, 0xF0, 0x02, 0x01, 0xF7, 0x00, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xFF,
+                           0x01, 0x01, 0x41, 0x00, 0x01, 0x01, 0x42, 0x00, 0xFF, 0x2F, 0x00};
     const std::vector<std::pair<std::string, Bytes>> seeds = {
         {"sample.mid", tern::samples::BuildSampleFirmware().file},
         {"header-length-0.mid", Concat({HeaderWithLength(0, 1), track})},
@@ -76,16 +76,17 @@ int main(int argc, char** argv) {
         {"varlen-5-bytes.mid",
          tern::samples::MakeSmf(0, 480, {{0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0x00}})},
         {"varlen-9-bytes.mid",
-         tern::samples::MakeSmf(0, 480, {{0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00,
-                                          0xFF, 0x2F, 0x00}})},
+         tern::samples::MakeSmf(
+             0, 480, {{0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00, 0xFF, 0x2F, 0x00}})},
         {"empty.mid", {}},
-        {"riff-wrapper.mid",
-         Concat({{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 0},
-                 tern::samples::MakeSmf(0, 480, {end})})},
+        {"riff-wrapper.mid", Concat({{'R', 'I', 'F', 'F', 0,   0,   0, 0, 'R', 'M',
+                                      'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0,   0},
+                                     tern::samples::MakeSmf(0, 480, {end})})},
         {"running-status.mid", tern::samples::MakeSmf(0, 480, {running})},
         {"sysex-length-wraps.mid",
          tern::samples::MakeSmf(0, 480, {{0x00, 0xF0, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x01, 0x02}})},
-        {"division-0.mid", tern::samples::MakeSmf(0, 0, {{0x00, 0xF0, 0x01, 0xF7, 0x00, 0xFF, 0x2F, 0x00}})},
+        {"division-0.mid",
+         tern::samples::MakeSmf(0, 0, {{0x00, 0xF0, 0x01, 0xF7, 0x00, 0xFF, 0x2F, 0x00}})},
     };
     for (const auto& [name, bytes] : seeds) {
         if (!Write(folder, name, bytes)) {

@@ -2,6 +2,7 @@
 // plays the firmware into the port.
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
+#include "platform/InstallLock.h"
 #include "platform/WorkerThread.h"
 #include "platform/qt/CommonDialogs.h"
 #include "ui/ProgressBarSink.h"
@@ -33,10 +34,18 @@ uint32_t InstallThread(THREADPARAM* param) {
     pDlg->m_Start.EnableWindow(false);
     pDlg->m_Status.SetWindowText(tern::kTextInstalling);
 
-    CProgressBarSink progress(pDlg->m_Progress);
-    pPlay->Play(progress, static_cast<uint32_t>(pDlg->m_nTempo));
+    // One writer per device: while another program installs, this run writes nothing and
+    // ends as a communication error.
+    bool transferred = false;
+    tern::platform::InstallLock lock;
+    if (lock.TryAcquire()) {
+        CProgressBarSink progress(pDlg->m_Progress);
+        pPlay->Play(progress, static_cast<uint32_t>(pDlg->m_nTempo));
+        transferred = pPlay->m_nError == 0;
+        lock.Release();
+    }
 
-    if (pPlay->m_nError != 0) {
+    if (!transferred) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
         pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgCommunication));
     } else {

@@ -138,7 +138,9 @@ void CTernUpdateDlg::OnSysCommand(uint32_t command, intptr_t param) {
     CDialog::OnSysCommand(command, param);
 }
 
-void CTernUpdateDlg::OnCancel() { CloseWhenSafe(IDCANCEL); }
+void CTernUpdateDlg::OnCancel() {
+    CloseWhenSafe(IDCANCEL);
+}
 
 void CTernUpdateDlg::OnBrowse() {
     // Reached by Enter on Browse even while it is disabled: during a search, an installation
@@ -174,13 +176,21 @@ void CTernUpdateDlg::OnPaintMinimized(QPainter& painter) {
     m_hIcon.paint(&painter, x, y, kSystemIconSize, kSystemIconSize);
 }
 
-void CTernUpdateDlg::EnableBrowse(bool enable) { m_Browse.EnableWindow(enable); }
+void CTernUpdateDlg::EnableBrowse(bool enable) {
+    m_Browse.EnableWindow(enable);
+}
 
-void CTernUpdateDlg::SetStatusText(const char* text) { m_Status.SetWindowText(text); }
+void CTernUpdateDlg::SetStatusText(const char* text) {
+    m_Status.SetWindowText(text);
+}
 
-void CTernUpdateDlg::SetOutputPort(const char* text) { m_OutputPort.SetWindowText(text); }
+void CTernUpdateDlg::SetOutputPort(const char* text) {
+    m_OutputPort.SetWindowText(text);
+}
 
-void CTernUpdateDlg::SetStatus(int32_t status) { m_nStatus = status; }
+void CTernUpdateDlg::SetStatus(int32_t status) {
+    m_nStatus = status;
+}
 
 void CTernUpdateDlg::CloseWhenSafe(int result) {
     if (m_bClosing) {

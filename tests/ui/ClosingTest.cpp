@@ -31,7 +31,8 @@ TEST(DialogClosing, TheCloseBoxClosesAnIdleWindow) {
     platform::ScopedClock installed(clock);
     CTernUpdateDlg dlg;
     dlg.Create();
-    ASSERT_TRUE(ServeUntil([&] { return dlg.m_nStatus == 0 && dlg.m_OutputPort.GetWindowText() == "FIRM"; }));
+    ASSERT_TRUE(ServeUntil(
+        [&] { return dlg.m_nStatus == 0 && dlg.m_OutputPort.GetWindowText() == "FIRM"; }));
     EXPECT_FALSE(dlg.close());  // the dialog ends itself rather than being closed under it
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), platform::IDCANCEL);

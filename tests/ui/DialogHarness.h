@@ -18,8 +18,8 @@
 #include "platform/FakeClock.h"
 #include "platform/qt/CommonDialogs.h"
 #include "res/resource.h"
-#include "tests/support/ComponentEnvironment.h"
 #include "samples/SampleFirmware.h"
+#include "tests/support/ComponentEnvironment.h"
 #include "tests/support/TempDir.h"
 #include "ui/TernUpdateDlg.h"
 

@@ -15,7 +15,8 @@ TEST(DialogUnits, AreAQuarterOfTheAverageCharacterWidthAndAnEighthOfTheHeight) {
         const platform::DialogUnits units(font);
         const QFontMetrics metrics(font);
         const double average =
-            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52.0;
+            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") /
+            52.0;
         EXPECT_NEAR(units.BaseWidth(), average, 0.5) << points;
         EXPECT_EQ(units.BaseHeight(), metrics.height()) << points;
         // 400 units across stay within a pixel of the exact scale.

@@ -2,6 +2,7 @@
 #include <QProgressBar>
 
 #include "engine/VexDataPlay.h"
+#include "platform/InstallLock.h"
 #include "tests/ui/DialogHarness.h"
 
 namespace tern::test {
@@ -43,7 +44,9 @@ protected:
         m_beepsBefore = platform::BeepCount();
         QTest::mouseClick(m_dlg->GetDlgItem(IDC_START), Qt::LeftButton);
     }
-    bool RunEnded() { return ServeUntil([this] { return m_dlg->m_nBusy == 0; }); }
+    bool RunEnded() {
+        return ServeUntil([this] { return m_dlg->m_nBusy == 0; });
+    }
     void ExpectEnded(const std::string& status, uint32_t code) {
         EXPECT_EQ(Text(IDC_STATUS), status);
         EXPECT_EQ(static_cast<uint32_t>(m_dlg->m_nStatus.load()), code);
@@ -97,6 +100,16 @@ TEST_F(InstallRun, ATrackWithoutEndOfTrackIsACommunicationError) {
     ASSERT_TRUE(RunEnded());
     ExpectEnded("FW communication error!!", 0x8000000C);
     EXPECT_EQ(ReadCapture(m_capture).size(), 2u);  // both blocks went out; the end never came
+}
+
+TEST_F(InstallRun, WhileAnotherProgramInstallsNothingIsWritten) {
+    platform::InstallLock other;
+    ASSERT_TRUE(other.TryAcquire());
+    StartRun("", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("FW communication error!!", 0x8000000C);
+    EXPECT_TRUE(ReadCapture(m_capture).empty());
+    other.Release();
 }
 
 TEST_F(InstallRun, EnterOnStartAfterARunClosesTheWindowWithoutAnotherRun) {

@@ -18,7 +18,9 @@ protected:
     }
 };
 
-TEST_F(KeyPolicy, TheFirstEnabledTabStopHasTheFocusAtStart) { EXPECT_EQ(FocusId(), IDC_BROWSE); }
+TEST_F(KeyPolicy, TheFirstEnabledTabStopHasTheFocusAtStart) {
+    EXPECT_EQ(FocusId(), IDC_BROWSE);
+}
 
 TEST_F(KeyPolicy, TabAndShiftTabVisitTheEnabledTabStopsInOrder) {
     Press(Qt::Key_Tab);  // Start is disabled: skipped
