@@ -76,14 +76,23 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The program under a name of this test's own, so tests running side by side (or a real
+// instance on this machine) never share its lock.
+std::string CopyOfProgram(const TempDir& dir, const std::string& tag) {
+    const std::string name = "tern-update-" + tag + "-" + std::to_string(getpid());
+    std::filesystem::copy_file(TERN_UPDATE_EXE, dir.PathOf(name));
+    return name;
+}
+
 TEST(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheDeviceLink) {
     ComponentEnvironment env;
     TempDir dir;
-    const Child first = Spawn(TERN_UPDATE_EXE, dir.PathOf("first.err"));
-    ASSERT_TRUE(WaitHeld("tern-update"));
+    const std::string program = CopyOfProgram(dir, "single");
+    const Child first = Spawn(dir.PathOf(program), dir.PathOf("first.err"));
+    ASSERT_TRUE(WaitHeld(program));
     // Any creation of the root object from here on would print the scenario's error.
     env.SetScenario("not a scenario\n");
-    const Child second = Spawn(TERN_UPDATE_EXE, dir.PathOf("second.err"));
+    const Child second = Spawn(dir.PathOf(program), dir.PathOf("second.err"));
     EXPECT_EQ(WaitExit(second.pid, 10s), 0);
     EXPECT_EQ(ReadAll(second.errPath).find("corvo-sim"), std::string::npos)
         << ReadAll(second.errPath);
@@ -94,12 +103,12 @@ TEST(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheDeviceLink) {
 TEST(SingleInstance, ACopyUnderAnotherNameRunsOnItsOwn) {
     ComponentEnvironment env;
     TempDir dir;
-    const std::string copy = dir.PathOf("tern-update-copy");
-    std::filesystem::copy_file(TERN_UPDATE_EXE, copy);
-    const Child first = Spawn(TERN_UPDATE_EXE, dir.PathOf("first.err"));
-    ASSERT_TRUE(WaitHeld("tern-update"));
-    const Child other = Spawn(copy, dir.PathOf("copy.err"));
-    EXPECT_TRUE(WaitHeld("tern-update-copy"));
+    const std::string program = CopyOfProgram(dir, "original");
+    const std::string copy = CopyOfProgram(dir, "copy");
+    const Child first = Spawn(dir.PathOf(program), dir.PathOf("first.err"));
+    ASSERT_TRUE(WaitHeld(program));
+    const Child other = Spawn(dir.PathOf(copy), dir.PathOf("copy.err"));
+    EXPECT_TRUE(WaitHeld(copy));
     EXPECT_EQ(WaitExit(other.pid, 500ms), -1);
     Kill(other.pid);
     Kill(first.pid);
