@@ -1,5 +1,7 @@
 #include "platform/qt/Dialog.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -7,7 +9,10 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <thread>
 
 namespace tern::platform {
 namespace {
@@ -50,6 +55,9 @@ CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
     m_units = std::make_unique<DialogUnits>(font());
     setWindowTitle(QString::fromUtf8(m_template.title));
     setFixedSize(m_units->ToPixelsX(m_template.cx), m_units->ToPixelsY(m_template.cy));
+    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    m_wakeNotifier = std::make_unique<QSocketNotifier>(m_wakeFd, QSocketNotifier::Read);
+    connect(m_wakeNotifier.get(), &QSocketNotifier::activated, this, [this] { ServeSends(); });
     m_focusTracking =
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
             if (!m_holdFocus && now && IndexOf(now) >= 0) {
@@ -62,6 +70,8 @@ CDialog::~CDialog() {
     // Qt's part of the window outlives this one and still moves the focus and delivers
     // events while it goes: none of that may reach this part any more.
     disconnect(m_focusTracking);
+    m_wakeNotifier.reset();
+    ::close(m_wakeFd);
     removeEventFilter(this);
     for (const Control& c : m_controls) {
         if (c.widget) {
@@ -211,23 +221,30 @@ void CDialog::SendSysCommand(uint32_t command, intptr_t param) {
 }
 
 void CDialog::Send(const std::function<void()>& fn) {
-    if (QThread::currentThread() == thread()) {
+    // A worker calls nothing in Qt: Qt would start keeping bookkeeping for the worker's
+    // thread, and its event queue hands objects over in ways the sanitizers cannot follow.
+    if (std::this_thread::get_id() == m_uiThread) {
         fn();
         return;
     }
-    // The hand-off goes through a queue and a condition of our own, so the sender waits on
-    // something every tool can see; Qt only wakes the dialog's thread.
+    // The hand-off goes through a queue and a condition of our own; an eventfd, watched by
+    // the dialog's thread, wakes it.
     SendRequest request{&fn, false};
     {
         std::lock_guard lock(m_sendMutex);
         m_sends.push_back(&request);
     }
-    QMetaObject::invokeMethod(this, "ServeSends", Qt::QueuedConnection);
+    const uint64_t one = 1;
+    while (::write(m_wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
+    }
     std::unique_lock lock(m_sendMutex);
     m_sendDone.wait(lock, [&request] { return request.done; });
 }
 
 void CDialog::ServeSends() {
+    uint64_t wakes = 0;
+    while (::read(m_wakeFd, &wakes, sizeof wakes) < 0 && errno == EINTR) {
+    }
     for (;;) {
         SendRequest* request;
         {

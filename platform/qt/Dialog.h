@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/qt/DialogTemplate.h"
@@ -22,6 +23,7 @@
 #include "platform/qt/KeyMessage.h"
 
 class QPainter;
+class QSocketNotifier;
 
 namespace tern::platform {
 
@@ -106,7 +108,7 @@ private:
     void MoveFocusOverTabStops(bool forward);
     void MoveFocusInGroup(bool forward);
     void PressButton(QWidget* widget);
-    Q_INVOKABLE void ServeSends();
+    void ServeSends();
 
     // A call waiting to run on the dialog's thread; lives on the sender's stack.
     struct SendRequest {
@@ -119,6 +121,9 @@ private:
     std::vector<Control> m_controls;
     QPointer<QWidget> m_focus;
     QMetaObject::Connection m_focusTracking;
+    const std::thread::id m_uiThread = std::this_thread::get_id();
+    int m_wakeFd = -1;
+    std::unique_ptr<QSocketNotifier> m_wakeNotifier;
     std::mutex m_sendMutex;
     std::condition_variable m_sendDone;
     std::deque<SendRequest*> m_sends;
