@@ -3,15 +3,12 @@
 #include <cstdio>
 
 #include "engine/ReaderError.h"
+#include "engine/SmfBytes.h"
 
 namespace tern::cli {
 namespace {
 
 constexpr int kTrack = 0;
-constexpr uint8_t kStatusBit = 0x80;
-constexpr uint8_t kSysEx = 0xF0;
-constexpr uint8_t kEscape = 0xF7;
-constexpr uint8_t kMeta = 0xFF;
 
 // One event as the track readers see it at the place the player would read it.
 struct Event {
@@ -44,7 +41,7 @@ Event ReadEvent(CSMF& reader, uint32_t pos, uint8_t runningStatus) {
     }
     e.status = runningStatus;
     uint32_t peek = pos;
-    if (const uint8_t first = reader.ReadByte(peek, kTrack); first & kStatusBit) {
+    if (const uint8_t first = reader.ReadByte(peek, kTrack); first & smf::kStatusBit) {
         e.status = first;
         e.ownStatus = true;
         pos = peek;
@@ -84,11 +81,11 @@ LengthField ReadLength(CSMF& reader, uint32_t pos) {
 std::string StatusName(const Event& e) {
     const char* running = e.ownStatus ? "" : " under running status";
     switch (e.status) {
-        case kSysEx:
+        case smf::kSysEx:
             return "its SysEx (" + Hex(e.status) + running + ")";
-        case kEscape:
+        case smf::kEscape:
             return "its escape event (" + Hex(e.status) + running + ")";
-        case kMeta:
+        case smf::kMeta:
             return "its meta event (" + Hex(e.status) + running + ")";
         default:
             return "its status " + Hex(e.status) + running;
@@ -96,13 +93,14 @@ std::string StatusName(const Event& e) {
 }
 
 std::string WhyBroken(CSMF& reader, const Event& e) {
-    if (e.status < kStatusBit) {
+    if (e.status < smf::kStatusBit) {
         uint32_t pos = e.body;
         return "it begins with data byte " + Hex(reader.ReadByte(pos, kTrack)) +
                " and no status byte has come before it";
     }
-    const bool lengthPrefixed = e.status == kSysEx || e.status == kEscape || e.status == kMeta;
-    if (!lengthPrefixed && e.status >= kSysEx) {
+    const bool lengthPrefixed =
+        e.status == smf::kSysEx || e.status == smf::kEscape || e.status == smf::kMeta;
+    if (!lengthPrefixed && e.status >= smf::kSysEx) {
         return "status byte " + Hex(e.status) + " is not an event the player accepts";
     }
     if (!lengthPrefixed) {
@@ -111,17 +109,17 @@ std::string WhyBroken(CSMF& reader, const Event& e) {
                (needs == 1 ? "" : "s") + " but only " + std::to_string(Remaining(reader, e.body)) +
                " remain in the track";
     }
-    if (e.status == kMeta && e.body >= TrackLength(reader)) {
+    if (e.status == smf::kMeta && e.body >= TrackLength(reader)) {
         return "the track ends right after its meta status byte, before the meta type";
     }
-    const LengthField length = ReadLength(reader, e.status == kMeta ? e.body + 1 : e.body);
+    const LengthField length = ReadLength(reader, e.status == smf::kMeta ? e.body + 1 : e.body);
     if (length.cut) {
         return StatusName(e) + " has its length field cut off by the end of the track" +
-               (e.status == kSysEx ? ", so 0xF0 would go out alone" : "");
+               (e.status == smf::kSysEx ? ", so 0xF0 would go out alone" : "");
     }
     return StatusName(e) + " declares " + std::to_string(length.value) + " bytes but only " +
            std::to_string(Remaining(reader, length.dataStart)) + " follow in the track" +
-           (e.status == kSysEx ? ", so none of it would be sent" : "");
+           (e.status == smf::kSysEx ? ", so none of it would be sent" : "");
 }
 
 std::string Why(CSMF& reader, const Event& e) {

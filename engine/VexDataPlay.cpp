@@ -5,15 +5,12 @@
 
 #include "devlink/Handles.h"
 #include "engine/ReaderError.h"
+#include "engine/SmfBytes.h"
 #include "platform/TickCount.h"
 
 namespace {
 
 constexpr int kTrack = 0;
-constexpr uint8_t kStatusBit = 0x80;
-constexpr uint8_t kSysEx = 0xF0;
-constexpr uint8_t kMeta = 0xFF;
-constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr int kProgressMax = 100;
 constexpr uint64_t kMicrosecondsPerMillisecond = 1000;
 
@@ -68,7 +65,7 @@ private:
     bool SendPieces(uint32_t& pos, uint32_t length) {
         uint32_t count = std::min(length, kFirstPieceData);
         uint8_t* buffer = m_player.m_Buffer[m_ring];
-        buffer[0] = kSysEx;
+        buffer[0] = tern::smf::kSysEx;
         std::memcpy(buffer + 1, Data(pos), count);
         pos += count;
         if (!Write(count + 1)) {
@@ -136,17 +133,17 @@ void CVexDataPlay::Play(IProgressControl& progress, uint32_t tempo) {
         }
         // A data byte keeps the running status, whatever it is, SysEx and meta included.
         uint32_t peek = pos;
-        if (const uint8_t first = ReadByte(peek, kTrack); first & kStatusBit) {
+        if (const uint8_t first = ReadByte(peek, kTrack); first & tern::smf::kStatusBit) {
             status = first;
             pos = peek;
         }
         const uint32_t next = pos + GetEventLength(status, pos, kTrack);
-        if (status == kMeta) {
+        if (status == tern::smf::kMeta) {
             // An end-of-track event ends the play well even when its length is broken.
-            if (ReadByte(pos, kTrack) == kMetaEndOfTrack) {
+            if (ReadByte(pos, kTrack) == tern::smf::kMetaEndOfTrack) {
                 m_nError = tern::kReaderOk;
             }
-        } else if (status == kSysEx) {
+        } else if (status == tern::smf::kSysEx) {
             const bool sent = m_nError == tern::kReaderMalformed ? transfer.SendCutOff(ticks, pos)
                                                                  : transfer.Send(ticks, pos);
             if (!sent) {

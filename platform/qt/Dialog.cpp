@@ -82,16 +82,16 @@ CDialog::~CDialog() {
 
 void CDialog::CreateControls() {
     m_controls.reserve(m_template.controls.size());
-    for (const ControlTemplate& spec : m_template.controls) {
-        QWidget* widget = CreateControl(spec);
-        widget->setGeometry(m_units->ToPixels(spec.x, spec.y, spec.cx, spec.cy));
-        widget->setEnabled(!(spec.styles & kStyleDisabled));
+    for (const ControlTemplate& item : m_template.controls) {
+        QWidget* widget = CreateControl(item);
+        widget->setGeometry(m_units->ToPixels(item.x, item.y, item.cx, item.cy));
+        widget->setEnabled(!(item.styles & kStyleDisabled));
         widget->installEventFilter(this);
-        m_controls.push_back({&spec, widget});
-        const int kind = spec.kind == ControlKind::Edit && !(spec.styles & kStyleReadOnly)
+        m_controls.push_back({&item, widget});
+        const int kind = item.kind == ControlKind::Edit && !(item.styles & kStyleReadOnly)
                              ? CTLCOLOR_EDIT
                              : CTLCOLOR_STATIC;
-        if (spec.kind != ControlKind::PushButton) {
+        if (item.kind != ControlKind::PushButton) {
             if (const auto colour = OnCtlColor(widget, kind)) {
                 QPalette palette = widget->palette();
                 palette.setColor(QPalette::Base, *colour);
@@ -104,19 +104,19 @@ void CDialog::CreateControls() {
     installEventFilter(this);
 }
 
-QWidget* CDialog::CreateControl(const ControlTemplate& spec) {
-    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-    switch (spec.kind) {
+QWidget* CDialog::CreateControl(const ControlTemplate& item) {
+    const QString text = QString::fromUtf8(item.text ? item.text : "");
+    switch (item.kind) {
         case ControlKind::Static: {
             auto* label = new QLabel(text, this);
-            label->setAlignment(AlignmentOf(spec.styles));
-            ApplyFrame(label, spec.styles);
+            label->setAlignment(AlignmentOf(item.styles));
+            ApplyFrame(label, item.styles);
             return label;
         }
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(text, this);
-            edit->setReadOnly(spec.styles & kStyleReadOnly);
-            edit->setFrame(spec.styles & (kStyleBorder | kStyleSunken));
+            edit->setReadOnly(item.styles & kStyleReadOnly);
+            edit->setFrame(item.styles & (kStyleBorder | kStyleSunken));
             return edit;
         }
         case ControlKind::PushButton: {
@@ -124,7 +124,7 @@ QWidget* CDialog::CreateControl(const ControlTemplate& spec) {
             // Enter is the key filter's business; Qt must never press a button by itself.
             button->setAutoDefault(false);
             button->setDefault(false);
-            const int id = spec.id;
+            const int id = item.id;
             connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
             return button;
         }
@@ -137,9 +137,9 @@ QWidget* CDialog::CreateControl(const ControlTemplate& spec) {
         }
         case ControlKind::Icon: {
             auto* label = new QLabel(this);
-            if (spec.icon) {
-                const QRect box = m_units->ToPixels(spec.x, spec.y, spec.cx, spec.cy);
-                label->setPixmap(spec.icon().pixmap(box.size()));
+            if (item.icon) {
+                const QRect box = m_units->ToPixels(item.x, item.y, item.cx, item.cy);
+                label->setPixmap(item.icon().pixmap(box.size()));
             }
             return label;
         }
@@ -176,7 +176,7 @@ void CDialog::EndDialog(int result) {
 
 QWidget* CDialog::GetDlgItem(int id) const {
     for (const Control& c : m_controls) {
-        if (c.spec->id == id && id != -1) {
+        if (c.item->id == id && id != -1) {
             return c.widget;
         }
     }
@@ -185,7 +185,7 @@ QWidget* CDialog::GetDlgItem(int id) const {
 
 int CDialog::GetDlgCtrlID(const QWidget* control) const {
     const int index = IndexOf(control);
-    return index < 0 ? -1 : m_controls[static_cast<size_t>(index)].spec->id;
+    return index < 0 ? -1 : m_controls[static_cast<size_t>(index)].item->id;
 }
 
 int CDialog::IndexOf(const QWidget* widget) const {
@@ -268,7 +268,7 @@ bool CDialog::CanTakeFocus(size_t index, bool needTabStop) const {
     const Control& c = m_controls[index];
     return c.widget && c.widget->isEnabled() && !c.widget->isHidden() &&
            c.widget->focusPolicy() != Qt::NoFocus &&
-           (!needTabStop || (c.spec->styles & kStyleTabStop));
+           (!needTabStop || (c.item->styles & kStyleTabStop));
 }
 
 void CDialog::FocusControl(QWidget* widget) {
@@ -304,12 +304,12 @@ void CDialog::MoveFocusInGroup(bool forward) {
         return;
     }
     int first = from;
-    while (first > 0 && !(m_controls[static_cast<size_t>(first)].spec->styles & kStyleGroup)) {
+    while (first > 0 && !(m_controls[static_cast<size_t>(first)].item->styles & kStyleGroup)) {
         --first;
     }
     int end = from + 1;
     while (end < static_cast<int>(m_controls.size()) &&
-           !(m_controls[static_cast<size_t>(end)].spec->styles & kStyleGroup)) {
+           !(m_controls[static_cast<size_t>(end)].item->styles & kStyleGroup)) {
         ++end;
     }
     const int size = end - first;
@@ -358,7 +358,7 @@ bool CDialog::DefaultPreTranslate(const KeyMessage& message) {
                 return true;
             }
             for (const Control& c : m_controls) {
-                if (c.spec->styles & kStyleDefaultButton) {
+                if (c.item->styles & kStyleDefaultButton) {
                     PressButton(c.widget);
                 }
             }

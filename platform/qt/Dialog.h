@@ -94,13 +94,13 @@ protected:
 
 private:
     struct Control {
-        const ControlTemplate* spec;
+        const ControlTemplate* item;
         QPointer<QWidget> widget;
     };
 
     void Initialise();
     void CreateControls();
-    QWidget* CreateControl(const ControlTemplate& spec);
+    QWidget* CreateControl(const ControlTemplate& item);
     int IndexOf(const QWidget* widget) const;
     bool CanTakeFocus(size_t index, bool needTabStop) const;
     void FocusControl(QWidget* widget);
