@@ -9,7 +9,7 @@
 #include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "samples/SmfWriter.h"
-#include "tests/cli/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/support/TempDir.h"
 

@@ -1,9 +1,11 @@
-// The real tern-flash as a child process: its stdout read as it comes, so a test can wait for
-// a line and send a signal; its stderr collected in a file.
+// One of the project's programs as a child process: its stdout read as it comes, so a test
+// can wait for a line and send a signal; its stderr collected in a file. Killed if it still
+// runs when the object goes.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,16 @@ public:
     void Signal(int signal);
     // Reads stdout to its end and returns the exit status, or -1 for any other end.
     int Finish();
+    // Waits at most `limit` for the child to end: its exit status, or -1 while it still runs
+    // (or when it ended some other way).
+    int WaitExit(std::chrono::milliseconds limit);
 
     const std::string& Out() const { return m_out; }
     const std::string& Err() const { return m_err; }
 
 private:
     bool ReadSome();
+    int Reaped(int raw);
 
     pid_t m_pid = -1;
     int m_outFd = -1;

@@ -1,4 +1,4 @@
-#include "tests/cli/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace tern::test {
 
@@ -73,16 +74,37 @@ void ChildProcess::Signal(int signal) {
     }
 }
 
-int ChildProcess::Finish() {
-    while (ReadSome()) {
-    }
-    int raw = 0;
-    const bool waited = m_pid > 0 && waitpid(m_pid, &raw, 0) == m_pid;
+int ChildProcess::Reaped(int raw) {
     m_pid = -1;
     std::ostringstream err;
     err << std::ifstream(m_errPath).rdbuf();
     m_err = err.str();
-    return waited && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+int ChildProcess::Finish() {
+    while (ReadSome()) {
+    }
+    int raw = 0;
+    if (m_pid <= 0 || waitpid(m_pid, &raw, 0) != m_pid) {
+        return -1;
+    }
+    return Reaped(raw);
+}
+
+int ChildProcess::WaitExit(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (m_pid > 0) {
+        int raw = 0;
+        if (waitpid(m_pid, &raw, WNOHANG) == m_pid) {
+            return Reaped(raw);
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
 }
 
 }  // namespace tern::test
