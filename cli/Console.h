@@ -1,6 +1,7 @@
 // The two output streams of tern-flash, shared by the threads of one command: results go to
 // `out`, errors to `err`. Every call writes whole lines under one lock, so the discovery
-// worker, the play thread and the signal watcher never interleave inside a line.
+// worker, the progress drawn by the main thread and the signal watcher never interleave
+// inside a line. The play thread never writes here: a call may wait as long as the terminal.
 #pragma once
 
 #include <mutex>

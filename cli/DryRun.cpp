@@ -1,6 +1,7 @@
 #include "cli/DryRun.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "cli/DryRunClock.h"
 #include "cli/WriteDigest.h"
@@ -22,9 +23,11 @@ struct Tally {
     uint32_t sysexEvents = 0;
     uint32_t writesSinceUpdate = 0;
     std::array<ProgressMark, kLastPercent + 1> marks{};
+    std::vector<uint32_t> writeTimesMs;
 
-    void Wrote(const uint8_t* bytes, uint32_t count) {
+    void Wrote(const uint8_t* bytes, uint32_t count, uint32_t timeMs) {
         ++writes;
+        writeTimesMs.push_back(timeMs);
         ++writesSinceUpdate;
         portBytes += count;
         digest.Add(bytes, count);
@@ -61,7 +64,7 @@ public:
     HRESULT Reserved() override { return E_FAIL; }
     HRESULT Write(uint32_t, uint32_t count, const uint8_t* bytes, uint32_t) override {
         m_clock.NoteActivity();
-        m_tally.Wrote(bytes, count);
+        m_tally.Wrote(bytes, count, m_clock.Elapsed());
         return S_OK;
     }
 
@@ -126,6 +129,7 @@ DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo) {
     report.durationMs = clock.Elapsed();
     report.durationExact = clock.Exact();
     report.marks = tally.marks;
+    report.writeTimesMs = std::move(tally.writeTimesMs);
     if (!report.Succeeds()) {
         report.failure = ExplainPlayFailure(player, tally.progressUpdates);
     }

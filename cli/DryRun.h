@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "cli/PlayFailure.h"
 #include "engine/VexDataPlay.h"
@@ -32,6 +33,7 @@ struct DryRunReport {
     uint32_t durationMs = 0;   // when the play's last wait ended
     bool durationExact = true;  // false only for waits too long to time to the millisecond
     std::array<ProgressMark, 101> marks{};  // by percentage
+    std::vector<uint32_t> writeTimesMs;     // when each write is due, from the start of the play
     std::optional<PlayFailure> failure;     // when the play would not succeed
 
     bool Succeeds() const { return playerError == 0; }

@@ -6,21 +6,34 @@
 #include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/LoadFailure.h"
+#include "cli/ProgressSlot.h"
 #include "cli/TerminalDiscoveryView.h"
 #include "devlink/DiscoveryWorker.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
 
 namespace tern::cli {
 namespace {
 
-constexpr char kLockHeld[] =
-    "Another installation is running on this machine. Wait until it has ended, then try "
-    "again.";
+// Why the install lock refused this run, in one line; nothing has been touched then.
+std::string LockRefusal(const platform::InstallLock::Result& lock) {
+    if (lock.outcome == platform::InstallLock::Outcome::Unavailable) {
+        return "The install lock cannot be taken: " + lock.reason + ". Nothing was written.";
+    }
+    const std::string who = lock.Holder().empty() ? "" : " (" + lock.Holder() + ")";
+    return std::string(lock.otherUser ? "Another user's installation" : "Another installation") +
+           " is running on this machine" + who + ". Wait until it has ended, then try again.";
+}
 constexpr char kAfterReboot[] =
     "The Ostrel restarts by itself; keep it connected and powered until it has finished.";
+
+// How often the bar or the lines catch up with the play: smooth enough to watch, and little
+// work for a thread that otherwise only waits.
+constexpr uint32_t kProgressPollMs = 20;
 
 int Interrupted(Console& console, int signal) {
     console.Err("Interrupted before the transfer began: nothing was written to the device.");
@@ -37,16 +50,26 @@ bool Discover(TerminalDiscoveryView& view, InterruptGate& interrupts) {
     return started && view.PortOpen();
 }
 
-// Plays the loaded file into the firmware port on its own thread and waits for the end.
+// Plays the loaded file into the firmware port on its own thread and draws its progress on
+// this one until the play has ended. The play thread only stores its progress into a slot,
+// so a terminal that holds this thread's output back never holds back a write.
 // False when the thread could not be started: then nothing was written.
 bool Play(Console& console, const DryRunReport& plan, TerminalProgress::Style style) {
     TerminalProgress progress(console, plan, style);
+    ProgressSlot slot;
     std::thread thread;
-    if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest,
-                                     [&progress] { g_DataPlay.Play(progress, kInstallTempo); })) {
+    if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest, [&slot] {
+            g_DataPlay.Play(slot, kInstallTempo);
+            slot.MarkPlayEnded();
+        })) {
         return false;
     }
+    while (!slot.PlayEnded()) {
+        slot.ForwardTo(progress);
+        Sleep(kProgressPollMs);
+    }
     thread.join();
+    slot.ForwardTo(progress);  // the final position, which no poll may have seen yet
     progress.Finish();
     return true;
 }
@@ -56,8 +79,8 @@ bool Play(Console& console, const DryRunReport& plan, TerminalProgress::Style st
 int RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
                TerminalProgress::Style progressStyle) {
     platform::InstallLock lock;
-    if (!lock.TryAcquire()) {
-        console.Err(kLockHeld);
+    if (const platform::InstallLock::Result locked = lock.TryAcquire(); !locked.Taken()) {
+        console.Err(LockRefusal(locked));
         return kExitDeviceLink;
     }
     DeviceLinkSession session;
@@ -82,11 +105,22 @@ int RunInstall(const std::string& path, Console& console, InterruptGate& interru
         console.Err("Warning: this transfer is predicted to fail: " + Describe(*plan.failure));
     }
 
+    // A machine that suspends mid-transfer leaves the device half-programmed. Taken here,
+    // before the play, because asking the system may take a moment; without a login manager
+    // the installation goes on, and says so.
+    platform::SleepInhibitor sleep;
+    if (const auto inhibited =
+            sleep.Take(platform::kSleepInhibitorWho, platform::kSleepInhibitorWhy);
+        !inhibited.held) {
+        console.Err("Sleep could not be inhibited (" + inhibited.reason +
+                    "): keep the machine awake until the transfer has ended.");
+    }
     if (!interrupts.BeginPlay()) {
         return Interrupted(console, interrupts.InterruptedBy());
     }
     console.Out(kTextInstalling);
     const bool played = Play(console, plan, progressStyle);
+    sleep.Release();
     interrupts.EndPlay();
     if (!played) {
         console.Err("The transfer thread could not be started; nothing was written.");

@@ -1,6 +1,7 @@
 // tern-flash install FILE: the window's installation from a terminal. Takes the machine's
 // install lock, finds the Ostrel with the discovery worker, loads the file, plays it dry for
-// the schedule, then plays it into the firmware port on a thread at the highest priority and
+// the schedule, then plays it into the firmware port on a thread at the highest priority,
+// draws the progress on the calling thread from what the play thread leaves in a slot, and
 // reports the outcome with the window's texts.
 #pragma once
 

@@ -3,10 +3,27 @@
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
 #include "platform/qt/CommonDialogs.h"
 #include "ui/ProgressBarSink.h"
 #include "ui/TernUpdateDlg.h"
+
+namespace {
+
+// What the status line says when the install lock refuses the run; nothing is written then.
+std::string LockRefusalText(const tern::platform::InstallLock::Result& lock) {
+    using Outcome = tern::platform::InstallLock::Outcome;
+    if (lock.outcome == Outcome::HeldByOther && lock.otherUser) {
+        return "User " + lock.user + " is installing; nothing was written.";
+    }
+    if (lock.outcome == Outcome::HeldByOther) {
+        return "Another installation is running; nothing was written.";
+    }
+    return "The install lock cannot be taken; nothing was written.";
+}
+
+}  // namespace
 
 void CTernUpdateDlg::OnStart() {
     if (m_nStatus != tern::kStatusOk) {
@@ -35,24 +52,33 @@ uint32_t InstallThread(THREADPARAM* param) {
     pDlg->m_Status.SetWindowText(tern::kTextInstalling);
 
     // One writer per device: while another program installs, this run writes nothing and
-    // ends as a communication error.
+    // ends as a failure that says why.
     bool transferred = false;
     tern::platform::InstallLock lock;
-    if (lock.TryAcquire()) {
+    const tern::platform::InstallLock::Result locked = lock.TryAcquire();
+    if (locked.Taken()) {
+        // A machine that suspends mid-transfer leaves the device half-programmed. Without a
+        // login manager to ask, the run goes on all the same.
+        tern::platform::SleepInhibitor sleep;
+        sleep.Take(tern::platform::kSleepInhibitorWho, tern::platform::kSleepInhibitorWhy);
         CProgressBarSink progress(pDlg->m_Progress);
         pPlay->Play(progress, static_cast<uint32_t>(pDlg->m_nTempo));
+        sleep.Release();
         transferred = pPlay->m_nError == 0;
         lock.Release();
     }
 
-    if (!transferred) {
+    if (!locked.Taken()) {
+        pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
+        pDlg->m_Status.SetWindowText(LockRefusalText(locked));
+    } else if (!transferred) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
         pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgCommunication));
     } else {
         pDlg->m_Status.SetWindowText(tern::kTextRebooting);
         pDlg->m_nStatus = tern::kStatusRebooting;
     }
-    tern::platform::MessageBeep(0);
+    pDlg->MessageBeep(0);
     pDlg->m_Browse.EnableWindow(false);
     // The last act: whoever sees the flag drop sees the final status as well.
     pDlg->m_nBusy = 0;

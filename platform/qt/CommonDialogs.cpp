@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 namespace tern::platform {
 namespace {
@@ -14,6 +15,7 @@ std::mutex g_seamMutex;
 OpenFileAnswer g_openFileAnswer;
 std::function<int(const MessageBoxCall&)> g_messageBoxAnswer;
 std::atomic<uint32_t> g_beeps{0};
+std::thread::id g_lastBeepThread;  // under g_seamMutex
 
 // "Name|patterns|Name|patterns||" as Qt's "Name (patterns);;Name (patterns)". The catch-all
 // pattern "*.*" would miss names without a dot here, so it becomes "*".
@@ -80,6 +82,10 @@ int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& c
 }
 
 void MessageBeep(uint32_t) {
+    {
+        std::lock_guard lock(g_seamMutex);
+        g_lastBeepThread = std::this_thread::get_id();
+    }
     ++g_beeps;
     QApplication::beep();
 }
@@ -96,6 +102,11 @@ void SetMessageBoxAnswer(std::function<int(const MessageBoxCall&)> answer) {
 
 uint32_t BeepCount() {
     return g_beeps.load();
+}
+
+std::thread::id LastBeepThread() {
+    std::lock_guard lock(g_seamMutex);
+    return g_lastBeepThread;
 }
 
 }  // namespace tern::platform

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace tern::platform {
 
@@ -25,7 +26,8 @@ std::string ShowOpenFileDialog(QWidget* owner, const char* defaultExtension, con
 int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption,
                    uint32_t type);
 
-// The default system sound.
+// The default system sound, on the calling thread: the toolkit's thread. Workers beep through
+// CDialog::MessageBeep instead.
 void MessageBeep(uint32_t type);
 
 // Test seams. An open-file answer gives a path, or nothing for a cancel.
@@ -38,5 +40,6 @@ struct MessageBoxCall {
 };
 void SetMessageBoxAnswer(std::function<int(const MessageBoxCall&)> answer);
 uint32_t BeepCount();
+std::thread::id LastBeepThread();
 
 }  // namespace tern::platform

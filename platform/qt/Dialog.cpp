@@ -1,5 +1,7 @@
 #include "platform/qt/Dialog.h"
 
+#include "platform/qt/CommonDialogs.h"
+
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <QApplication>
@@ -239,6 +241,10 @@ void CDialog::Send(const std::function<void()>& fn) {
     }
     std::unique_lock lock(m_sendMutex);
     m_sendDone.wait(lock, [&request] { return request.done; });
+}
+
+void CDialog::MessageBeep(uint32_t type) {
+    Send([type] { platform::MessageBeep(type); });
 }
 
 void CDialog::ServeSends() {

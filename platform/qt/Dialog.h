@@ -60,6 +60,8 @@ public:
     // there, otherwise served by whatever event loop runs there (nested modal ones too),
     // in the order the calls were made.
     void Send(const std::function<void()>& fn);
+    // The default beep, sounded on the dialog's thread like every other update a worker makes.
+    void MessageBeep(uint32_t type);
     const DialogUnits& Units() const { return *m_units; }
     // Whether the window has a system menu the program may extend. The window manager owns
     // that menu here and Qt offers no way to add to it, so there is none to extend.

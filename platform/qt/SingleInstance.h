@@ -1,14 +1,17 @@
-// One running instance per program name and user: the first claims a lock named after the
-// executable's base name (freed by the system however the process ends) and brings its
-// window to the foreground when a later start asks it to.
+// One running instance per program name and user. The first start takes a lock named after
+// the executable's base name, held until the process ends, and serves an endpoint on which a
+// later start asks it to bring its window to the foreground. Both live in the user's private
+// folder, out of other users' reach.
+//
+// The endpoint is served from the event loop and never waits: a connection is read as its
+// bytes come, a request is one short line, and a connection that sends none is dropped after
+// a while. The window's thread, which a transfer's progress updates wait on, is never held.
 #pragma once
 
+#include <QLocalServer>
 #include <QObject>
-#include <QSocketNotifier>
 #include <memory>
 #include <string>
-
-#include "platform/NamedLock.h"
 
 namespace tern::platform {
 
@@ -16,21 +19,35 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
+    enum class Claim { First, Second, Unavailable };
+
     explicit SingleInstance(const std::string& programName);
 
-    // True when this process is now the one instance; false when another holds the name.
-    bool Claim();
+    // First: this process is now the one instance (and stays so until it ends). Second:
+    // another process holds the name. Unavailable: the rule cannot be kept here (see
+    // Problem()); the program then runs on its own rather than lock its user out.
+    Claim ClaimName();
+    const std::string& Problem() const { return m_problem; }
 
     // From a later start: asks the running instance to bring its top-level window whose
     // title is exactly `windowTitle` to the foreground. False when none answers.
-    bool AskToRaise(const std::string& windowTitle) const;
+    bool AskToRaise(const std::string& windowTitle);
+
+    // How many connections are being read now (for tests).
+    int OpenConnections() const;
+
+    // Where the lock and the endpoint of `programName` are, or empty without a private
+    // folder.
+    static std::string LockPath(const std::string& programName);
+    static std::string EndpointPath(const std::string& programName);
 
 private:
-    void Serve();
+    void Adopt(QLocalSocket* connection);
+    void Read(QLocalSocket* connection);
 
-    const std::string m_lockName;
-    NamedLock m_lock;
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    const std::string m_programName;
+    std::string m_problem;
+    std::unique_ptr<QLocalServer> m_server;
 };
 
 // Brings the top-level window whose title is exactly `title` to the foreground, as it is

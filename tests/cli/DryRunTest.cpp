@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "cli/DryRunClock.h"
 #include "devlink/Handles.h"
@@ -83,7 +84,11 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
         {"a SysEx that is not sent",
          TrackWriter().SysEx(0, k3).Raw({0x30, 0xF0, 0x05, 0x01}).Events(), 1, 3, 1, 50},
     };
-    for (const Case& c : cases) {
+    // When each write is due, in the same order.
+    const std::vector<uint32_t> writeTimesMs[] = {{0, 1000, 1000}, {500}, {0, 12}, {0}};
+    ASSERT_EQ(std::size(writeTimesMs), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
         SCOPED_TRACE(c.name);
         auto player = Loaded(samples::MakeSmf(0, 480, {c.track}));
         const DryRunReport run = RunDryRun(*player);
@@ -93,6 +98,7 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
         EXPECT_EQ(run.portBytes, c.dataBytes + c.sysexEvents);
         EXPECT_EQ(run.durationMs, c.durationMs);
         EXPECT_TRUE(run.durationExact);
+        EXPECT_EQ(run.writeTimesMs, writeTimesMs[i]);  // the pieces of one event go together
     }
 }
 

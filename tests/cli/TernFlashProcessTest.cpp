@@ -79,7 +79,7 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
 
 TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {
     platform::InstallLock held;
-    ASSERT_TRUE(held.TryAcquire());
+    ASSERT_TRUE(held.TryAcquire().Taken());
     ChildProcess child = Run({"install", m_small});
     EXPECT_EQ(child.Finish(), cli::kExitDeviceLink);
     EXPECT_NE(child.Err().find("Another installation is running"), std::string::npos);

@@ -3,6 +3,10 @@
 
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
+#include "platform/qt/SingleInstance.h"
+#include "tests/support/CaptureTiming.h"
+#include "tests/support/MockLogind.h"
+#include "tests/support/SocketPeers.h"
 #include "tests/ui/DialogHarness.h"
 
 namespace tern::test {
@@ -32,6 +36,8 @@ std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>&
     }
     return writes;
 }
+
+constexpr double kStallMarginMs = 250;
 
 class InstallRun : public DialogTest {
 protected:
@@ -104,10 +110,10 @@ TEST_F(InstallRun, ATrackWithoutEndOfTrackIsACommunicationError) {
 
 TEST_F(InstallRun, WhileAnotherProgramInstallsNothingIsWritten) {
     platform::InstallLock other;
-    ASSERT_TRUE(other.TryAcquire());
+    ASSERT_TRUE(other.TryAcquire().Taken());
     StartRun("", samples::BuildSampleFirmware().file);
     ASSERT_TRUE(RunEnded());
-    ExpectEnded("FW communication error!!", 0x8000000C);
+    ExpectEnded("Another installation is running; nothing was written.", 0x8000000C);
     EXPECT_TRUE(ReadCapture(m_capture).empty());
     other.Release();
 }
@@ -140,6 +146,61 @@ TEST_F(InstallRun, NeitherEscapeNorClosingInterruptsARun) {
     // Once the run has ended, Escape closes the window.
     Press(Qt::Key_Escape);
     EXPECT_FALSE(m_dlg->isVisible());
+}
+
+TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
+    // The window serves the endpoint on the thread the progress updates wait on.
+    const std::string program = "tern-test-run-" + std::to_string(getpid());
+    platform::SingleInstance instance(program);
+    ASSERT_EQ(instance.ClaimName(), platform::SingleInstance::Claim::First);
+    const std::string endpoint = platform::SingleInstance::EndpointPath(program);
+    m_capture = m_env.CaptureToFile();
+    OpenFound("");
+    const std::string firmware = m_files.Write("firmware.mid", samples::BuildSampleFirmware().file);
+    Load(firmware);
+    ChildProcess before = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("1.err"));
+    ASSERT_TRUE(before.WaitForOutput("open 10\n")) << before.Err();
+
+    platform::SetClock(nullptr);  // this run keeps real time
+    QTest::mouseClick(m_dlg->GetDlgItem(IDC_START), Qt::LeftButton);
+    ChildProcess during = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("2.err"));
+    ASSERT_TRUE(RunEnded());
+    EXPECT_EQ(Text(IDC_STATUS), "Don't close this dialog until Ostrel completes rebooting.");
+
+    const CaptureLateness late = MeasureCaptureLateness(m_capture, firmware);
+    ASSERT_EQ(late.error, "");
+    // Each idle connection used to hold a write back by a second; a loaded machine's own
+    // stalls stay far below this margin.
+    EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
+}
+
+TEST_F(InstallRun, SleepIsInhibitedExactlyWhileTheWritesGoOut) {
+    PrivateBus bus(m_files);
+    MockLogind logind(m_files, bus);
+    ASSERT_FALSE(HasFailure());
+    // Slow writes stretch the transfer; and the worker waits for this thread at its next
+    // progress update, so the run cannot end while the test asks.
+    StartRun("write_latency_us = 20000\n", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
+    const std::vector<Inhibitor> held = logind.Client().ListInhibitors();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].what, "sleep:idle");
+    EXPECT_EQ(held[0].mode, "block");
+    EXPECT_EQ(held[0].who, "Tern Update Program");
+
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    EXPECT_EQ(logind.Client().InhibitCalls().size(), 1u);
+    EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
+}
+
+TEST_F(InstallRun, WithoutASystemBusTheRunStillInstalls) {
+    SystemBusAddress nowhere("unix:path=" + m_files.PathOf("no-bus"));
+    const auto sample = samples::BuildSampleFirmware();
+    StartRun("", sample.file);
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    EXPECT_EQ(ReadCapture(m_capture).size(), ExpectedWrites(sample.sysex).size());
 }
 
 }  // namespace

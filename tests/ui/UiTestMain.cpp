@@ -1,16 +1,20 @@
 // The dialog tests run over a QApplication on the offscreen platform, so they need no display.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <string>
 
 #include <QApplication>
 
+#include "tests/support/TempDir.h"
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // A lock of this process's own, so test programs running side by side never meet.
-    setenv("TERN_INSTALL_LOCK", ("tern-test/install/" + std::to_string(getpid())).c_str(), 1);
+    // An install lock and a private folder of this process's own, so test programs running
+    // side by side never meet, nor meet a real instance on this machine.
+    const tern::test::TempDir own;
+    setenv("TERN_INSTALL_LOCK", own.PathOf("install.lock").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", own.Path().c_str(), 1);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
