@@ -1,5 +1,6 @@
 // A complete update in the window on the simulated Ostrel, and the ways a run can end.
 #include <QProgressBar>
+#include <thread>
 
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
@@ -57,6 +58,8 @@ protected:
         EXPECT_EQ(Text(IDC_STATUS), status);
         EXPECT_EQ(static_cast<uint32_t>(m_dlg->m_nStatus.load()), code);
         EXPECT_EQ(platform::BeepCount(), m_beepsBefore + 1);
+        EXPECT_EQ(platform::LastBeepThread(), std::this_thread::get_id())
+            << "beeped off the window's thread";
         EXPECT_FALSE(Enabled(IDC_BROWSE));
         EXPECT_FALSE(Enabled(IDC_START));
         EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
