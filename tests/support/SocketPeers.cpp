@@ -45,10 +45,6 @@ std::vector<std::string> IdleConnectionsCommand(const std::string& path, int cou
     return {kPython, "-c", kIdleConnections, path, std::to_string(count)};
 }
 
-ChildProcess StartPeer(const std::vector<std::string>& command, const std::string& errPath) {
-    return ChildProcess(command.front(), {command.begin() + 1, command.end()}, errPath);
-}
-
 std::vector<std::string> ReachAttemptCommand(const std::string& path) {
     return {kPython, "-c", kReachAttempt, path};
 }

@@ -1,5 +1,6 @@
 // Other programs on the machine that reach for a local socket, written in Python as any
-// local program could be: commands for ChildProcess (the interpreter first).
+// local program could be: commands for ChildProcess or TerminalChild (the interpreter first).
+// Needs no test framework, so benchmarks use it too.
 #pragma once
 
 #include <string>
@@ -20,6 +21,8 @@ std::vector<std::string> IdleConnectionsCommand(const std::string& path, int cou
 std::vector<std::string> ReachAttemptCommand(const std::string& path);
 
 // Starts one of the commands above (or any command, the program first).
-ChildProcess StartPeer(const std::vector<std::string>& command, const std::string& errPath);
+inline ChildProcess StartPeer(const std::vector<std::string>& command, const std::string& errPath) {
+    return ChildProcess(command.front(), {command.begin() + 1, command.end()}, errPath);
+}
 
 }  // namespace tern::test
