@@ -28,9 +28,6 @@ constexpr auto kStopSettles = 100ms;
 // Discovery waits two seconds; sanitizer builds on a busy machine take longer.
 constexpr auto kStartLimit = 60s;
 constexpr auto kEndLimit = 60s;
-// Far above what a busy shared machine adds, far below the seconds of a write that waits
-// for the terminal. The figures themselves are bench_disturbances' job.
-constexpr double kStallMarginMs = 250;
 
 class TernFlashTerminal : public InstallTest {};
 

@@ -38,7 +38,6 @@ std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>&
     return writes;
 }
 
-constexpr double kStallMarginMs = 250;
 
 class InstallRun : public DialogTest {
 protected:
