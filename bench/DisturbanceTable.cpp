@@ -1,23 +1,10 @@
 #include "bench/DisturbanceTable.h"
+#include "bench/MachineLoad.h"
 
 #include <cstdio>
 
 namespace tern::bench {
-namespace {
-
-// The machine's load when the figures were taken: the player busy-waits on two cores
-// shared with whatever else runs.
-void PrintLoad(const char* when) {
-    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
-        double load = 0;
-        if (std::fscanf(f, "%lf", &load) == 1) {
-            std::printf("    load average (1 min) %s: %.2f\n", when, load);
-        }
-        std::fclose(f);
-    }
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int PrintDisturbances(const char* bench, const char* what, std::vector<DisturbanceRow>& rows,
                       const std::function<test::CaptureLateness(size_t)>& measure) {

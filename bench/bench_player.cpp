@@ -15,6 +15,7 @@
 #include <new>
 #include <vector>
 
+#include "bench/MachineLoad.h"
 #include "devlink/Handles.h"
 #include "engine/ReaderError.h"
 #include "engine/VexDataPlay.h"
@@ -22,6 +23,8 @@
 #include "samples/SmfWriter.h"
 
 namespace {
+
+using tern::bench::PrintLoad;
 
 std::atomic<bool> g_counting{false};
 std::atomic<uint64_t> g_allocatedBytes{0};
@@ -248,18 +251,6 @@ const char* Verdict(bool met) {
 }
 
 }  // namespace
-
-// The machine's load when the figures were taken: busy-waiting shares two cores with
-// whatever else runs.
-void PrintLoad(const char* when) {
-    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
-        double load = 0;
-        if (std::fscanf(f, "%lf", &load) == 1) {
-            std::printf("    load average (1 min) %s: %.2f\n", when, load);
-        }
-        std::fclose(f);
-    }
-}
 
 int main() {
     static CVexDataPlay player;  // 64 KiB of buffers: static, as the program's own player

@@ -14,6 +14,7 @@
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MockLogind.h"
+#include "tests/support/TextLines.h"
 
 namespace tern::test {
 namespace {
@@ -25,15 +26,6 @@ constexpr auto kFirstWriteLimit = 60s;
 // Slow writes keep the transfer going for seconds after its first write.
 constexpr char kSlowWrites[] = "write_latency_us = 20000\n";
 constexpr size_t kSampleWrites = 67;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 void ExpectTheProgramsInhibitor(const std::vector<Inhibitor>& held) {
     ASSERT_EQ(held.size(), 1u);

@@ -8,18 +8,12 @@
 
 #include "cli/InterruptGate.h"
 #include "cli/TerminalProgress.h"
+#include "tests/support/TextLines.h"
 
 namespace tern::cli {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
+using test::Lines;
 
 // A schedule of 1,000 bytes over 2,000 ms, reaching 0%, 10%, 50% and 100%.
 DryRunReport Plan() {
