@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/NamedLock.h"
+#include "platform/linux/NamedLock.h"
 
 namespace tern::platform {
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <filesystem>
 
-#include "platform/NamedLock.h"
+#include "platform/linux/NamedLock.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/ui/DialogHarness.h"
 

@@ -1,4 +1,4 @@
-#include "platform/NamedLock.h"
+#include "platform/linux/NamedLock.h"
 
 #include <signal.h>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "platform/NamedLock.h"
+#include "platform/linux/NamedLock.h"
 
 #include <poll.h>
 #include <sys/socket.h>
