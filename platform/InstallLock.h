@@ -3,9 +3,8 @@
 // never interleave writes. The system frees it when its holder ends, however it ends.
 #pragma once
 
+#include <memory>
 #include <string>
-
-#include "platform/NamedLock.h"
 
 namespace tern::platform {
 
@@ -18,15 +17,26 @@ inline constexpr char kInstallLockVariable[] = "TERN_INSTALL_LOCK";
 // kInstallLockName, or the value of TERN_INSTALL_LOCK when it is set and not empty.
 std::string InstallLockName();
 
+// Linux: a named lock (platform/linux/NamedLock.h). Windows: a mutex named
+// "Global\\<name>", one for all sessions of the machine (see platform/win32/InstallLock.cpp).
 class InstallLock {
 public:
-    // True when this process now holds the lock; false while another holder exists.
-    bool TryAcquire() { return m_lock.TryAcquire(InstallLockName()); }
-    bool Held() const { return m_lock.Held(); }
-    void Release() { m_lock.Release(); }
+    InstallLock();
+    ~InstallLock();  // releases
+    InstallLock(const InstallLock&) = delete;
+    InstallLock& operator=(const InstallLock&) = delete;
+
+    // True when this process now holds the lock; false while another holder exists, in this
+    // process or another. Take and release it on the same thread (Windows ties a mutex to the
+    // thread that took it).
+    bool TryAcquire();
+    bool Held() const;
+    void Release();
+
+    struct Holder;  // the backend's
 
 private:
-    NamedLock m_lock;
+    std::unique_ptr<Holder> m_holder;
 };
 
 }  // namespace tern::platform
