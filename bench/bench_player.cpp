@@ -166,8 +166,8 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events) {
     g_pFirmwarePort = &port;
     // Start just after the tick counter moves, so the play's start tick began at a known
     // instant: the millisecond boundary that due times count from.
-    const uint32_t before = GetTickCount();
-    while (GetTickCount() == before) {
+    const uint32_t before = tern::platform::GetTickCount();
+    while (tern::platform::GetTickCount() == before) {
     }
     const auto tickStart = Clock::now();
     const auto startMs = std::chrono::floor<std::chrono::milliseconds>(tickStart);

@@ -4,8 +4,6 @@
 // programs running side by side do not refuse each other.
 #pragma once
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -23,6 +21,7 @@
 #include "platform/InstallLock.h"
 #include "tests/cli/SampleCopy.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/Environment.h"
 #include "tests/support/TempDir.h"
 
 namespace tern::test {
@@ -71,13 +70,13 @@ struct InstallResult {
 };
 
 inline std::string TestLockName() {
-    return "tern-test/install/" + std::to_string(getpid());
+    return "tern-test/install/" + std::to_string(ProcessId());
 }
 
 class InstallTest : public testing::Test {
 protected:
-    InstallTest() { setenv(platform::kInstallLockVariable, TestLockName().c_str(), 1); }
-    ~InstallTest() override { unsetenv(platform::kInstallLockVariable); }
+    InstallTest() { SetEnv(platform::kInstallLockVariable, TestLockName()); }
+    ~InstallTest() override { UnsetEnv(platform::kInstallLockVariable); }
 
     void TearDown() override {
         // Every object and list the run took from the bus is given back, and no handle is left.

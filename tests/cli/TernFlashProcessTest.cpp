@@ -1,7 +1,7 @@
 // The real tern-flash program: its command line, exit statuses of each command against the
 // simulator, the install lock across processes, and Ctrl+C as a user sends it. An install
 // waits out discovery's two-second settle pause in real time, so there are only a few.
-#include <signal.h>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "samples/SmfWriter.h"
-#include "tests/support/ChildProcess.h"
 #include "tests/cli/InstallHarness.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace tern::test {

@@ -1,4 +1,4 @@
-#include "platform/ComponentRegistry.h"
+#include "platform/linux/ComponentRegistry.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

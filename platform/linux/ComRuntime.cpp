@@ -1,6 +1,6 @@
 #include "platform/ComRuntime.h"
 
-#include "platform/ComponentRegistry.h"
+#include "platform/linux/ComponentRegistry.h"
 
 namespace {
 

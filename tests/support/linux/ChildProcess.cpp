@@ -11,6 +11,13 @@
 #include <thread>
 
 namespace tern::test {
+namespace {
+
+pid_t Pid(std::intptr_t process) {
+    return static_cast<pid_t>(process);
+}
+
+}  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::string& errPath)
@@ -25,25 +32,26 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     if (err < 0 || pipe(out) != 0) {
         return;
     }
-    m_pid = fork();
-    if (m_pid == 0) {
+    const pid_t pid = fork();
+    if (pid == 0) {
         dup2(out[1], STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+    m_process = pid;
     close(out[1]);
     close(err);
-    m_outFd = out[0];
+    m_output = out[0];
 }
 
 ChildProcess::~ChildProcess() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
+    if (m_process > 0) {
+        kill(Pid(m_process), SIGKILL);
+        waitpid(Pid(m_process), nullptr, 0);
     }
-    if (m_outFd >= 0) {
-        close(m_outFd);
+    if (m_output >= 0) {
+        close(static_cast<int>(m_output));
     }
 }
 
@@ -51,7 +59,7 @@ bool ChildProcess::ReadSome() {
     char buffer[4096];
     ssize_t n;
     do {
-        n = m_outFd >= 0 ? read(m_outFd, buffer, sizeof buffer) : 0;
+        n = m_output >= 0 ? read(static_cast<int>(m_output), buffer, sizeof buffer) : 0;
     } while (n < 0 && errno == EINTR);
     if (n > 0) {
         m_out.append(buffer, static_cast<size_t>(n));
@@ -69,13 +77,13 @@ bool ChildProcess::WaitForOutput(const std::string& text) {
 }
 
 void ChildProcess::Signal(int signal) {
-    if (m_pid > 0) {
-        kill(m_pid, signal);
+    if (m_process > 0) {
+        kill(Pid(m_process), signal);
     }
 }
 
 int ChildProcess::Reaped(int raw) {
-    m_pid = -1;
+    m_process = -1;
     std::ostringstream err;
     err << std::ifstream(m_errPath).rdbuf();
     m_err = err.str();
@@ -86,7 +94,7 @@ int ChildProcess::Finish() {
     while (ReadSome()) {
     }
     int raw = 0;
-    if (m_pid <= 0 || waitpid(m_pid, &raw, 0) != m_pid) {
+    if (m_process <= 0 || waitpid(Pid(m_process), &raw, 0) != Pid(m_process)) {
         return -1;
     }
     return Reaped(raw);
@@ -94,9 +102,9 @@ int ChildProcess::Finish() {
 
 int ChildProcess::WaitExit(std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
-    while (m_pid > 0) {
+    while (m_process > 0) {
         int raw = 0;
-        if (waitpid(m_pid, &raw, WNOHANG) == m_pid) {
+        if (waitpid(Pid(m_process), &raw, WNOHANG) == Pid(m_process)) {
             return Reaped(raw);
         }
         if (std::chrono::steady_clock::now() >= end) {

@@ -19,7 +19,7 @@ constexpr CLSID kTestClass = GuidFromText("{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0
 
 test::CountedObjectFactory g_testFactory(false);
 
-HRESULT GetTestClassObject(const CLSID& clsid, const IID&, void** out) {
+HRESULT STDAPICALLTYPE GetTestClassObject(const CLSID& clsid, const IID&, void** out) {
     *out = clsid == kTestClass ? &g_testFactory : nullptr;
     return *out ? S_OK : CLASS_E_CLASSNOTAVAILABLE;
 }
