@@ -11,6 +11,7 @@
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
 
 namespace tern::cli {
@@ -41,6 +42,10 @@ bool Discover(TerminalDiscoveryView& view, InterruptGate& interrupts) {
 // False when the thread could not be started: then nothing was written.
 bool Play(Console& console, const DryRunReport& plan, TerminalProgress::Style style) {
     TerminalProgress progress(console, plan, style);
+    // On this thread, which outlives the transfer: the request belongs to the thread that
+    // makes it. Best effort; the transfer goes ahead either way.
+    platform::SleepInhibitor awake;
+    awake.Acquire("tern-flash", "Installing firmware into the Ostrel");
     std::thread thread;
     if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest,
                                      [&progress] { g_DataPlay.Play(progress, kInstallTempo); })) {
