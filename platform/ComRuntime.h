@@ -27,6 +27,10 @@ struct TaskMemoryStats {
 // call in, which watches the system's allocator from its start-up on).
 TaskMemoryStats GetTaskMemoryStats();
 
+// Whether the calling thread has initialised the runtime (and not undone it); a thread that
+// joins a multithreaded apartment implicitly counts as not initialised.
+bool ComInitialisedOnThisThread();
+
 // Serves `clsid` from this process, ahead of any library or registration, while registered
 // (tests). The calling thread must have initialised the runtime; creations on the same thread
 // find it.

@@ -52,4 +52,8 @@ int ComInitCount() {
     return t_initCount;
 }
 
+bool ComInitialisedOnThisThread() {
+    return t_initCount > 0;
+}
+
 }  // namespace tern::platform
