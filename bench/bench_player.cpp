@@ -75,14 +75,14 @@ constexpr int kBulkRounds = 7;
 class TimedPort final : public ICorvoPort {
 public:
     explicit TimedPort(size_t writes) { m_times.reserve(writes); }
-    HRESULT QueryInterface(const IID&, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void** out) override {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    uint32_t AddRef() override { return 1; }
-    uint32_t Release() override { return 1; }
-    HRESULT Reserved() override { return E_FAIL; }
-    HRESULT Write(uint32_t, uint32_t count, const uint8_t*, uint32_t) override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Reserved() override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE Write(uint32_t, uint32_t count, const uint8_t*, uint32_t) override {
         if (m_timed) {
             m_times.push_back(Clock::now());
         }

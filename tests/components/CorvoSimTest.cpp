@@ -248,7 +248,7 @@ TEST_F(CorvoSim, AWriteTakesTheScenariosLatency) {
 TEST_F(CorvoSim, ObjectsAnswerCallsFromAThreadThatNeverInitialised) {
     OpenFirmwarePort();
     std::thread worker([this] {
-        EXPECT_EQ(platform::ComInitCount(), 0);
+        EXPECT_FALSE(platform::ComInitialisedOnThisThread());
         EXPECT_EQ(Nodes().size(), 1u);
         const uint8_t bytes[] = {0xF0, 0xF7};
         EXPECT_GE(m_port->Write(0, 2, bytes, 2), 0);
