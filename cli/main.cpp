@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Install firmware into the Ostrel, and validate update files.", "tern-flash"};
     app.set_version_flag("--version", "tern-flash " TERN_VERSION);
     app.require_subcommand(1);
+    // The same command line on every platform: "/" starts a path, never an option.
+    app.allow_windows_style_options(false);
     app.footer(kExitStatuses);
 
     app.add_subcommand("list", "List the bus nodes, which are an Ostrel, and their ports.");

@@ -58,6 +58,12 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
         {"", {"list"}, cli::kExitSuccess, "FIRM (0x4649524D), firmware port", ""},
         {"create_fails = 1\n", {"list"}, cli::kExitDeviceLink, "", "Can not get FW interface!!"},
         {"", {"check", m_dir.PathOf("no/such.mid")}, cli::kExitFile, "", "could not be opened"},
+        // A path from the root is a path on every platform, never a "/option".
+        {"",
+         {"check", "/nonexistent-tern-folder/x.mid"},
+         cli::kExitFile,
+         "",
+         "could not be opened"},
         {"", {"check", m_small}, cli::kExitSuccess, kTextRebooting, ""},
         {"", {"check", failing}, cli::kExitTransfer, "Reason:       event 2 at offset 12", ""},
         {"", {"install", m_small}, cli::kExitSuccess, kTextRebooting, ""},

@@ -14,6 +14,7 @@
 #include "platform/InterruptWatcher.h"
 #include "platform/ReadOnlyFile.h"
 #include "platform/SleepInhibitor.h"
+#include "platform/Terminal.h"
 #include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
 #include "samples/SmfWriter.h"
@@ -219,6 +220,37 @@ TEST_F(Win32Console, CtrlBreakReachesTheHandlerAsSigint) {
     }
     ASSERT_TRUE(WaitFor(calls, 1));
     EXPECT_EQ(lastSignal.load(), SIGINT);
+}
+
+TEST_F(Win32Console, OnlyAConsoleCountsAsATerminalForTheBar) {
+    const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE file =
+        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, file);
+    EXPECT_FALSE(StandardOutputIsTerminal());
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    SetStdHandle(STD_OUTPUT_HANDLE, writeEnd);
+    EXPECT_FALSE(StandardOutputIsTerminal());
+
+    const HANDLE console =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, console);
+    const bool isTerminal = StandardOutputIsTerminal();
+    SetStdHandle(STD_OUTPUT_HANDLE, saved);
+    CloseHandle(file);
+    CloseHandle(readEnd);
+    CloseHandle(writeEnd);
+    DWORD mode = 0;
+    const bool consoleAnswers = GetConsoleMode(console, &mode) != 0;
+    CloseHandle(console);
+    if (!consoleAnswers) {
+        // Wine's console without a terminal behind it has no output mode; one on a terminal has.
+        GTEST_SKIP() << "this system's console gives its output no mode";
+    }
+    EXPECT_TRUE(isTerminal);
 }
 
 TEST(Win32SleepInhibitor, HoldsTheSystemAwakeOnTheRequestingThreadUntilReleased) {
