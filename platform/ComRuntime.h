@@ -23,8 +23,9 @@ struct TaskMemoryStats {
     uint64_t outstanding;   // blocks allocated and not yet freed
     uint64_t invalidFrees;  // frees of pointers that were not live blocks
 };
-// Counts from the start of the process (on Windows: of the first program that links this
-// call in, which watches the system's allocator from its start-up on).
+// Counts since the process started. On Windows a program that calls this watches the
+// system's allocator from its start-up on (platform/win32/TaskMemorySpy.cpp); programs
+// that never ask do not watch it.
 TaskMemoryStats GetTaskMemoryStats();
 
 // Whether the calling thread has initialised the runtime (and not undone it); a thread that

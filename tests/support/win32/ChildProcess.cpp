@@ -5,7 +5,6 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 namespace tern::test {
 namespace {
