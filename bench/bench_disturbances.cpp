@@ -19,7 +19,7 @@
 #include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "tests/support/CaptureTiming.h"
-#include "tests/support/TerminalChild.h"
+#include "tests/support/linux/TerminalChild.h"
 
 namespace {
 

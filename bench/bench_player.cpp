@@ -78,14 +78,14 @@ constexpr int kBulkRounds = 7;
 class TimedPort final : public ICorvoPort {
 public:
     explicit TimedPort(size_t writes) { m_times.reserve(writes); }
-    HRESULT QueryInterface(const IID&, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void** out) override {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    uint32_t AddRef() override { return 1; }
-    uint32_t Release() override { return 1; }
-    HRESULT Reserved() override { return E_FAIL; }
-    HRESULT Write(uint32_t, uint32_t count, const uint8_t*, uint32_t) override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Reserved() override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE Write(uint32_t, uint32_t count, const uint8_t*, uint32_t) override {
         if (m_timed) {
             m_times.push_back(Clock::now());
         }
@@ -169,8 +169,8 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events) {
     g_pFirmwarePort = &port;
     // Start just after the tick counter moves, so the play's start tick began at a known
     // instant: the millisecond boundary that due times count from.
-    const uint32_t before = GetTickCount();
-    while (GetTickCount() == before) {
+    const uint32_t before = tern::platform::GetTickCount();
+    while (tern::platform::GetTickCount() == before) {
     }
     const auto tickStart = Clock::now();
     const auto startMs = std::chrono::floor<std::chrono::milliseconds>(tickStart);

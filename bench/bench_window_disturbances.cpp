@@ -18,8 +18,8 @@
 #include "platform/qt/CommonDialogs.h"
 #include "platform/qt/SingleInstance.h"
 #include "res/resource.h"
-#include "tests/support/SocketPeers.h"
-#include "tests/support/TerminalChild.h"
+#include "tests/support/linux/SocketPeers.h"
+#include "tests/support/linux/TerminalChild.h"
 #include "ui/TernUpdateDlg.h"
 
 namespace {

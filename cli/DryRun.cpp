@@ -54,15 +54,16 @@ class AcceptingPort final : public ICorvoPort {
 public:
     AcceptingPort(DryRunClock& clock, Tally& tally) : m_clock(clock), m_tally(tally) {}
 
-    HRESULT QueryInterface(const IID& iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID& iid, void** out) override {
         *out = iid == IID_IUnknown ? static_cast<IUnknown*>(this) : nullptr;
         return *out ? S_OK : E_NOINTERFACE;
     }
     // Lives on the dry run's stack; the player only borrows it.
-    uint32_t AddRef() override { return 2; }
-    uint32_t Release() override { return 1; }
-    HRESULT Reserved() override { return E_FAIL; }
-    HRESULT Write(uint32_t, uint32_t count, const uint8_t* bytes, uint32_t) override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Reserved() override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE Write(uint32_t, uint32_t count, const uint8_t* bytes,
+                                    uint32_t) override {
         m_clock.NoteActivity();
         m_tally.Wrote(bytes, count, m_clock.Elapsed());
         return S_OK;

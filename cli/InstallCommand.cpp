@@ -66,7 +66,7 @@ bool Play(Console& console, const DryRunReport& plan, TerminalProgress::Style st
     }
     while (!slot.PlayEnded()) {
         slot.ForwardTo(progress);
-        Sleep(kProgressPollMs);
+        platform::Sleep(kProgressPollMs);
     }
     thread.join();
     slot.ForwardTo(progress);  // the final position, which no poll may have seen yet

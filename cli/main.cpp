@@ -1,6 +1,4 @@
 // tern-flash: the Tern Update Program's engine for a terminal and for scripts.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <string>
@@ -11,7 +9,8 @@
 #include "cli/InstallCommand.h"
 #include "cli/InterruptGate.h"
 #include "cli/ListCommand.h"
-#include "cli/SignalWatcher.h"
+#include "platform/InterruptWatcher.h"
+#include "platform/Terminal.h"
 
 namespace {
 
@@ -24,9 +23,10 @@ int Install(const std::string& path) {
     tern::cli::Console console(std::cout, std::cerr);
     tern::cli::InterruptGate gate(console);
     // Before any other thread exists, so that every thread leaves the signals to it.
-    tern::cli::SignalWatcher watcher(gate);
-    const auto style = isatty(STDOUT_FILENO) ? tern::cli::TerminalProgress::Style::Bar
-                                             : tern::cli::TerminalProgress::Style::Lines;
+    tern::platform::InterruptWatcher watcher([&gate](int signal) { gate.Interrupt(signal); });
+    const auto style = tern::platform::StandardOutputIsTerminal()
+                           ? tern::cli::TerminalProgress::Style::Bar
+                           : tern::cli::TerminalProgress::Style::Lines;
     return tern::cli::RunInstall(path, console, gate, style);
 }
 
@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Install firmware into the Ostrel, and validate update files.", "tern-flash"};
     app.set_version_flag("--version", "tern-flash " TERN_VERSION);
     app.require_subcommand(1);
+    // The same command line on every platform: "/" starts a path, never an option.
+    app.allow_windows_style_options(false);
     app.footer(kExitStatuses);
 
     app.add_subcommand("list", "List the bus nodes, which are an Ostrel, and their ports.");

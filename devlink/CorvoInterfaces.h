@@ -10,6 +10,8 @@
 // - Each object handed out carries one reference that the caller releases once.
 // - Objects accept calls from any thread, without the calling thread initialising the
 //   component runtime; the program never calls one object from two threads at once.
+// - Every operation uses the component model's calling convention (STDMETHODCALLTYPE), so
+//   a component from any compiler is called correctly in a 32-bit Windows process.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +38,7 @@ struct NodeInfo {
     uint32_t dwModelId;
     uint8_t reserved[264];  // not read by the program
 };
+// The same layout in 32-bit and 64-bit processes: the component fills these records.
 static_assert(sizeof(NodeInfo) == 280);
 static_assert(offsetof(NodeInfo, nNodeId) == 0);
 static_assert(offsetof(NodeInfo, dwVendorId) == 8);
@@ -63,8 +66,8 @@ struct PortList {
 struct ICorvoPort;
 
 struct ICorvoDevice : IUnknown {
-    virtual HRESULT GetPortList(PortList* list) = 0;
-    virtual HRESULT OpenPort(uint32_t portId, ICorvoPort** port) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPortList(PortList* list) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenPort(uint32_t portId, ICorvoPort** port) = 0;
 
 protected:
     ~ICorvoDevice() = default;
@@ -72,19 +75,19 @@ protected:
 
 struct ICorvoPort : IUnknown {
     // Holds its place in the table; the program never calls it.
-    virtual HRESULT Reserved() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved() = 0;
     // Sends `count` bytes; `flags` is 0 and `countAgain` repeats `count`. Negative: the
     // bytes were not accepted (a communication failure); anything else: accepted.
-    virtual HRESULT Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
-                          uint32_t countAgain) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
+                                            uint32_t countAgain) = 0;
 
 protected:
     ~ICorvoPort() = default;
 };
 
 struct ICorvoAsync : IUnknown {
-    virtual HRESULT GetNodeList(NodeList* list) = 0;
-    virtual HRESULT OpenDevice(uint64_t nodeId, ICorvoDevice** device) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNodeList(NodeList* list) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenDevice(uint64_t nodeId, ICorvoDevice** device) = 0;
 
 protected:
     ~ICorvoAsync() = default;

@@ -17,7 +17,7 @@ HRESULT CreateCorvoAsync(ICorvoAsync** root) {
         return E_FAIL;
     }
     auto* unknown = static_cast<IUnknown*>(created);
-    auto* async = dynamic_cast<ICorvoAsync*>(unknown);
+    auto* async = tern::platform::InterfaceCast<ICorvoAsync>(unknown);
     if (!async) {
         unknown->Release();
         return E_NOINTERFACE;

@@ -5,5 +5,6 @@
 
 // Creates the component's root object in-process and converts it to ICorvoAsync. On success
 // *root holds the object with one reference for the caller; on failure *root is null and the
-// result is negative (an object that is not an ICorvoAsync has been released).
+// result is negative (an object that is not an ICorvoAsync has been released, where the
+// platform can tell: see InterfaceCast in platform/ComRuntime.h).
 HRESULT CreateCorvoAsync(ICorvoAsync** root);

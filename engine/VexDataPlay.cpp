@@ -27,7 +27,7 @@ int ProgressPercent(uint32_t next, uint32_t trackLength) {
 class Transfer {
 public:
     Transfer(CVexDataPlay& player, ICorvoPort& port, uint32_t tempo)
-        : m_player(player), m_port(port), m_tempo(tempo), m_start(GetTickCount()) {}
+        : m_player(player), m_port(port), m_tempo(tempo), m_start(tern::platform::GetTickCount()) {}
 
     // Waits until `ticks` is due, then writes 0xF0 and the `length` data bytes at `pos` in
     // pieces, leaving `pos` past what was written. The caller has proven that the data lie
@@ -58,7 +58,7 @@ private:
         // Absolute from the start, so time spent writing never adds up; the unsigned
         // difference stays right across a wrap of the counter. No sleep: a sleep's
         // granularity would make every event late.
-        while (GetTickCount() - m_start < due) {
+        while (tern::platform::GetTickCount() - m_start < due) {
         }
     }
 

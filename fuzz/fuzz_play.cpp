@@ -19,15 +19,16 @@ public:
     CheckingPort(uint32_t failFrom, tern::cli::DryRunClock& clock)
         : m_failFrom(failFrom), m_clock(clock) {}
 
-    HRESULT QueryInterface(const IID&, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void** out) override {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    uint32_t AddRef() override { return 1; }
-    uint32_t Release() override { return 1; }
-    HRESULT Reserved() override { return S_OK; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Reserved() override { return S_OK; }
 
-    HRESULT Write(uint32_t flags, uint32_t count, const uint8_t* bytes, uint32_t again) override {
+    HRESULT STDMETHODCALLTYPE Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
+                                    uint32_t again) override {
         m_clock.NoteActivity();
         if (m_failed || flags != 0 || count == 0 || count > CVexDataPlay::kBufferSize ||
             count != again || !bytes) {

@@ -1,37 +1,21 @@
-// The component runtime: per-thread initialisation, creation of component objects by class
-// id from plug-in libraries, and the task allocator that components hand lists out with.
+// The component runtime: per-thread initialisation (CoInitialize, CoUninitialize), creation
+// of component objects by class id (CoCreateInstance) and the task allocator that components
+// hand lists out with (CoTaskMemAlloc, CoTaskMemFree). On Windows it is the system's own;
+// elsewhere our stand-in, which loads plug-in libraries (platform/<backend>/backend/
+// ComRuntime.h says how each finds a component).
 //
-// Component folders: those named by TERN_COMPONENT_PATH (colon-separated) when it is set,
-// else <exe dir>/../lib/tern-update/components and <exe dir>/components. Every "*.so" in them
-// is a plug-in exporting `extern "C" HRESULT DllGetClassObject(const CLSID&, const IID&,
-// void**)`. Each library is loaded once per process and stays loaded; one that cannot be
-// loaded, or does not serve the class asked for, is skipped.
+// Also, on every platform:
+// - InterfaceCast<I>(object): the run-time conversion of a created object to the interface
+//   it was created as; null when the platform can tell that it is not one
+//   (kInterfaceCastChecksType says whether it can).
+// - task memory counts, so tests can see that every list handed out was freed once;
+// - in-process class registration, so tests can serve a class from the test program.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
+#include "backend/ComRuntime.h"
 #include "platform/ComTypes.h"
-
-// Counts an initialisation on the calling thread: S_OK the first time, S_FALSE after.
-HRESULT CoInitialize(void* reserved);
-// Undoes one CoInitialize of the calling thread; extra calls are ignored.
-void CoUninitialize();
-
-// Creates an object of class `clsid` as interface `iid` with a count of 1. The calling
-// thread must have initialised the runtime; `outer` must be null; `context` must allow an
-// in-process server or handler. On failure *out is null and the result is negative
-// (REGDB_E_CLASSNOTREG when no library serves the class).
-HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, uint32_t context, const IID& iid,
-                         void** out);
-
-// Memory that crosses between a component and its caller: whoever receives it frees it.
-void* CoTaskMemAlloc(size_t size);
-// Frees a block from CoTaskMemAlloc; null is ignored. A pointer that is not a live block
-// (freed already, or never allocated here) is not touched and is counted as an invalid free.
-void CoTaskMemFree(void* block);
 
 namespace tern::platform {
 
@@ -39,15 +23,18 @@ struct TaskMemoryStats {
     uint64_t outstanding;   // blocks allocated and not yet freed
     uint64_t invalidFrees;  // frees of pointers that were not live blocks
 };
+// Counts since the process started. On Windows a program that calls this watches the
+// system's allocator from its start-up on (platform/win32/TaskMemorySpy.cpp); programs
+// that never ask do not watch it.
 TaskMemoryStats GetTaskMemoryStats();
 
-// How many CoInitialize calls of the calling thread are not yet undone.
-int ComInitCount();
+// Whether the calling thread has initialised the runtime (and not undone it); a thread that
+// joins a multithreaded apartment implicitly counts as not initialised.
+bool ComInitialisedOnThisThread();
 
-// The folders searched for plug-ins, in search order.
-std::vector<std::string> ComponentFolders();
-
-// Serves `clsid` from this process, ahead of any plug-in, while registered (tests).
+// Serves `clsid` from this process, ahead of any library or registration, while registered
+// (tests). The calling thread must have initialised the runtime; creations on the same thread
+// find it.
 void RegisterClassObject(const CLSID& clsid, DllGetClassObjectFn getClassObject);
 void UnregisterClassObject(const CLSID& clsid);
 

@@ -1,70 +1,23 @@
-// The component object model the device-link component is written against: 32-bit results,
-// reference-counted interfaces, class factories.
+// The component object model the device-link component is written against: 32-bit results
+// (HRESULT), reference-counted interfaces (IUnknown), class factories (IClassFactory). On
+// Windows these are the system's; elsewhere the stand-in runtime declares them with the same
+// names (the build picks platform/<backend>/backend/ComTypes.h).
 //
 // Interfaces are C++ abstract classes with no data and no virtual destructor, so their
 // table holds exactly IUnknown's three operations followed by their own, in declaration
-// order. Every interface pointer handed out (by CoCreateInstance, QueryInterface, a class
-// factory or an Open... operation) carries one reference that belongs to the receiver, who
-// gives it back with exactly one Release. A created object starts with a count of 1. Pointers
-// passed in as arguments are borrowed for the call only.
+// order. Every operation is declared STDMETHODCALLTYPE, the component model's calling
+// convention (__stdcall in a 32-bit Windows process, nothing elsewhere), so a component built
+// by any compiler is called correctly. Every interface pointer handed out (by
+// CoCreateInstance, QueryInterface, a class factory or an Open... operation) carries one
+// reference that belongs to the receiver, who gives it back with exactly one Release. A
+// created object starts with a count of 1. Pointers passed in as arguments are borrowed for
+// the call only.
 #pragma once
 
-#include <cstdint>
+#include "backend/ComTypes.h"
 
-#include "platform/Guid.h"
-
-using HRESULT = int32_t;  // negative: failure; zero or positive: success
-
-constexpr bool SUCCEEDED(HRESULT hr) {
-    return hr >= 0;
-}
-constexpr bool FAILED(HRESULT hr) {
-    return hr < 0;
-}
-
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
-constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110u);
-constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111u);
-constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
-constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0u);
-
-// Creation contexts; this runtime serves only in-process components.
-constexpr uint32_t CLSCTX_INPROC_SERVER = 0x1;
-constexpr uint32_t CLSCTX_INPROC_HANDLER = 0x2;
-
-inline constexpr IID IID_IUnknown =
-    tern::platform::GuidFromText("{00000000-0000-0000-C000-000000000046}");
-inline constexpr IID IID_IClassFactory =
-    tern::platform::GuidFromText("{00000001-0000-0000-C000-000000000046}");
-
-struct IUnknown {
-    // On success *out holds a new reference to the interface asked for; on failure
-    // (E_NOINTERFACE) *out is null.
-    virtual HRESULT QueryInterface(const IID& iid, void** out) = 0;
-    // Both return the new count, for diagnostics only.
-    virtual uint32_t AddRef() = 0;
-    virtual uint32_t Release() = 0;
-
-protected:
-    ~IUnknown() = default;  // objects end through Release, never through delete
-};
-
-struct IClassFactory : IUnknown {
-    // A new object with the count 1, as interface `iid`; `outer` must be null.
-    virtual HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) = 0;
-    virtual HRESULT LockServer(int32_t lock) = 0;
-
-protected:
-    ~IClassFactory() = default;
-};
-
-// What every plug-in component library exports: its class object for `clsid`, or
+// What every component library exports: its class object for `clsid`, or
 // CLASS_E_CLASSNOTAVAILABLE when it does not serve that class.
 // Exported with C linkage under the name "DllGetClassObject".
-using DllGetClassObjectFn = HRESULT (*)(const CLSID& clsid, const IID& iid, void** out);
+using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(const CLSID& clsid, const IID& iid,
+                                                     void** out);

@@ -1,5 +1,5 @@
 // 128-bit class and interface identifiers, with their "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
-// text form.
+// text form. The GUID type itself is the platform's (platform/<backend>/backend/Guid.h).
 #pragma once
 
 #include <cstdint>
@@ -7,26 +7,7 @@
 #include <string>
 #include <string_view>
 
-struct GUID {
-    uint32_t Data1;
-    uint16_t Data2;
-    uint16_t Data3;
-    uint8_t Data4[8];
-
-    friend constexpr bool operator==(const GUID& a, const GUID& b) {
-        if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
-            return false;
-        }
-        for (int i = 0; i < 8; ++i) {
-            if (a.Data4[i] != b.Data4[i]) {
-                return false;
-            }
-        }
-        return true;
-    }
-};
-using CLSID = GUID;
-using IID = GUID;
+#include "backend/Guid.h"  // GUID, CLSID, IID and their comparison
 
 namespace tern::platform {
 

@@ -1,5 +1,6 @@
 // Exclusive read-only file access: the update file is opened without sharing, so no other
 // cooperating opener can hold it while it is read, and every open failure is told apart.
+// Linux: open(2) with an exclusive, non-blocking flock; Windows: CreateFileA with share mode 0.
 #pragma once
 
 #include <cstddef>
@@ -31,10 +32,10 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    // Opens `path` for reading and takes an exclusive, non-blocking lock on it; refuses
-    // directories and anything that is not a regular file. Closes a file opened before.
+    // Opens `path` for reading and shares it with no other opener; refuses directories and
+    // anything that is not a regular file. Closes a file opened before.
     FileOpenResult Open(const std::string& path);
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_handle != kNoHandle; }
 
     // The file's length in bytes, or nothing when it cannot be found out.
     std::optional<uint64_t> Length() const;
@@ -47,7 +48,9 @@ public:
     void Close();
 
 private:
-    int m_fd = -1;
+    // A descriptor on Linux, a HANDLE on Windows; both backends use -1 for none.
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t m_handle = kNoHandle;
 };
 
 }  // namespace tern::platform

@@ -1,27 +1,13 @@
 #include "platform/TickCount.h"
 
 #include <atomic>
-#include <cerrno>
-#include <ctime>
 
+#include "platform/SystemClock.h"
+
+namespace tern::platform {
 namespace {
 
-std::atomic<tern::platform::IClock*> g_clock{nullptr};
-
-uint32_t MonotonicMilliseconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ms =
-        static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1'000'000u;
-    return static_cast<uint32_t>(ms);
-}
-
-void SleepMonotonic(uint32_t ms) {
-    timespec left{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1'000'000L};
-    // A signal may end the sleep early; carry on with what is left.
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
-}
+std::atomic<IClock*> g_clock{nullptr};
 
 }  // namespace
 
@@ -29,7 +15,7 @@ uint32_t GetTickCount() {
     if (auto* clock = g_clock.load(std::memory_order_acquire)) {
         return clock->Now();
     }
-    return MonotonicMilliseconds();
+    return SystemTickCount();
 }
 
 void Sleep(uint32_t ms) {
@@ -37,10 +23,8 @@ void Sleep(uint32_t ms) {
         clock->Sleep(ms);
         return;
     }
-    SleepMonotonic(ms);
+    SystemSleep(ms);
 }
-
-namespace tern::platform {
 
 void SetClock(IClock* clock) {
     g_clock.store(clock, std::memory_order_release);

@@ -1,16 +1,19 @@
 // Millisecond tick counter and sleep, as the transfer timing and the discovery pauses expect.
+// The system's clock is the backend's; a test or a dry run may put a clock of its own in its
+// place.
 #pragma once
 
 #include <cstdint>
 
+namespace tern::platform {
+
 // Milliseconds of the monotonic clock, truncated to 32 bits: wraps every ~49.7 days, so
-// callers compare ticks only through unsigned differences.
+// callers compare ticks only through unsigned differences. Windows' counter moves in steps of
+// up to 16 ms.
 uint32_t GetTickCount();
 
 // Blocks the calling thread for at least `ms` milliseconds.
 void Sleep(uint32_t ms);
-
-namespace tern::platform {
 
 // Replaces the tick source and the sleeper, so timing and wrap-around can be tested
 // without waiting. Install before the threads that read the clock start, remove after

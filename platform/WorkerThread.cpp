@@ -1,25 +1,8 @@
 #include "platform/WorkerThread.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <system_error>
 
 namespace tern::platform {
-namespace {
-
-constexpr int kHighestNice = -10;
-
-void ApplyPriority(ThreadPriority priority) {
-    if (priority == ThreadPriority::Highest) {
-        // Per-thread on Linux; refused without the right to raise priority, which is fine.
-        const auto tid = static_cast<id_t>(syscall(SYS_gettid));
-        setpriority(PRIO_PROCESS, tid, kHighestNice);
-    }
-}
-
-}  // namespace
 
 bool StartWorkerThread(std::thread& thread, ThreadPriority priority, std::function<void()> body) {
     if (thread.joinable()) {
@@ -27,7 +10,7 @@ bool StartWorkerThread(std::thread& thread, ThreadPriority priority, std::functi
     }
     try {
         thread = std::thread([priority, body = std::move(body)] {
-            ApplyPriority(priority);
+            ApplyThreadPriority(priority);
             body();
         });
     } catch (const std::system_error&) {

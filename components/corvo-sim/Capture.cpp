@@ -2,16 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 namespace corvo_sim {
-
-uint64_t MonotonicMicroseconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint64_t>(ts.tv_sec) * 1'000'000u +
-           static_cast<uint64_t>(ts.tv_nsec) / 1000u;
-}
 
 Capture::~Capture() {
     if (m_file) {
@@ -20,7 +12,7 @@ Capture::~Capture() {
 }
 
 bool Capture::Open(const std::string& path, std::string& problem) {
-    m_file = std::fopen(path.c_str(), "ae");
+    m_file = OpenForAppending(path);
     if (!m_file) {
         problem = "cannot open capture file " + path + ": " + std::strerror(errno);
         return false;

@@ -27,7 +27,12 @@ private:
     std::string m_line;
 };
 
-// CLOCK_MONOTONIC in microseconds.
+// The platform's part (linux/, win32/).
+// The monotonic clock in microseconds: CLOCK_MONOTONIC on Linux, the performance counter on
+// Windows.
 uint64_t MonotonicMicroseconds();
+// Opens `path` to append bytes exactly as written (no line-end translation), not inherited
+// by child processes; null with errno set on failure.
+std::FILE* OpenForAppending(const std::string& path);
 
 }  // namespace corvo_sim

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Export.h"
 #include "SimAsync.h"
 #include "SimBus.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 class ClassFactory final : public RefCounted<IClassFactory, IID_IClassFactory> {
 public:
-    HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
         if (!out) {
             return E_POINTER;
         }
@@ -34,15 +35,17 @@ public:
         return hr;
     }
 
-    HRESULT LockServer(int32_t /*lock*/) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t lock) override {
+        CountServerLock(lock != 0);
+        return S_OK;
+    }
 };
 
 }  // namespace
 }  // namespace corvo_sim
 
-extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(const CLSID& clsid,
-                                                                            const IID& iid,
-                                                                            void** out) {
+extern "C" CORVO_SIM_EXPORT HRESULT STDAPICALLTYPE DllGetClassObject(const CLSID& clsid,
+                                                                     const IID& iid, void** out) {
     if (!out) {
         return E_POINTER;
     }

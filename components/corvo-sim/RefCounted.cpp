@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CorvoSimCounts.h"
+#include "Export.h"
 
 namespace corvo_sim {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 struct Ledger {
     std::atomic<int64_t> live{0};
     std::atomic<int64_t> misuses{0};
+    std::atomic<int64_t> serverLocks{0};
     std::mutex mutex;
     std::vector<std::unique_ptr<SimObject>> shells;
 };
@@ -38,9 +40,21 @@ void CountMisuse() {
     ++TheLedger().misuses;
 }
 
+void CountServerLock(bool lock) {
+    if (lock) {
+        ++TheLedger().serverLocks;
+    } else {
+        --TheLedger().serverLocks;
+    }
+}
+
+bool InUse() {
+    return TheLedger().live.load() > 0 || TheLedger().serverLocks.load() > 0;
+}
+
 }  // namespace corvo_sim
 
-extern "C" __attribute__((visibility("default"))) void CorvoSimGetCounts(CorvoSimCounts* counts) {
+extern "C" CORVO_SIM_EXPORT void CorvoSimGetCounts(CorvoSimCounts* counts) {
     if (counts) {
         counts->liveObjects = corvo_sim::TheLedger().live.load();
         counts->misuses = corvo_sim::TheLedger().misuses.load();

@@ -18,11 +18,15 @@ public:
 void CountCreated();
 void CountRetired(SimObject* shell);  // takes the shell
 void CountMisuse();
+// IClassFactory::LockServer: the library is kept loaded while locked.
+void CountServerLock(bool lock);
+// True while an object is alive or the server is locked: the library must stay loaded.
+bool InUse();
 
 template <class Interface, const IID& kInterfaceId>
 class RefCounted : public Interface, public SimObject {
 public:
-    HRESULT QueryInterface(const IID& iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID& iid, void** out) override {
         if (!out) {
             return E_POINTER;
         }
@@ -35,7 +39,7 @@ public:
         return E_NOINTERFACE;
     }
 
-    uint32_t AddRef() override {
+    ULONG STDMETHODCALLTYPE AddRef() override {
         if (m_retired.load()) {
             CountMisuse();
             return 0;
@@ -43,12 +47,12 @@ public:
         return ++m_references;
     }
 
-    uint32_t Release() override {
+    ULONG STDMETHODCALLTYPE Release() override {
         if (m_retired.load()) {
             CountMisuse();
             return 0;
         }
-        const uint32_t left = --m_references;
+        const ULONG left = --m_references;
         if (left == 0) {
             m_retired.store(true);
             Drop();
@@ -63,7 +67,7 @@ protected:
     virtual void Drop() {}
 
 private:
-    std::atomic<uint32_t> m_references{1};
+    std::atomic<ULONG> m_references{1};
     std::atomic<bool> m_retired{false};
 };
 

@@ -4,11 +4,11 @@
 
 namespace corvo_sim {
 
-HRESULT SimAsync::GetNodeList(NodeList* list) {
+HRESULT STDMETHODCALLTYPE SimAsync::GetNodeList(NodeList* list) {
     return m_bus ? m_bus->GetNodeList(list) : E_FAIL;
 }
 
-HRESULT SimAsync::OpenDevice(uint64_t nodeId, ICorvoDevice** device) {
+HRESULT STDMETHODCALLTYPE SimAsync::OpenDevice(uint64_t nodeId, ICorvoDevice** device) {
     if (!device) {
         return E_POINTER;
     }

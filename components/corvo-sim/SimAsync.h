@@ -12,8 +12,8 @@ class SimAsync final : public RefCounted<ICorvoAsync, IID_ICorvoAsync> {
 public:
     explicit SimAsync(std::shared_ptr<SimBus> bus) : m_bus(std::move(bus)) {}
 
-    HRESULT GetNodeList(NodeList* list) override;
-    HRESULT OpenDevice(uint64_t nodeId, ICorvoDevice** device) override;
+    HRESULT STDMETHODCALLTYPE GetNodeList(NodeList* list) override;
+    HRESULT STDMETHODCALLTYPE OpenDevice(uint64_t nodeId, ICorvoDevice** device) override;
 
 private:
     void Drop() override { m_bus.reset(); }

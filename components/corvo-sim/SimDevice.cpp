@@ -4,11 +4,11 @@
 
 namespace corvo_sim {
 
-HRESULT SimDevice::GetPortList(PortList* list) {
+HRESULT STDMETHODCALLTYPE SimDevice::GetPortList(PortList* list) {
     return m_bus ? m_bus->GetPortList(m_nodeIndex, list) : E_FAIL;
 }
 
-HRESULT SimDevice::OpenPort(uint32_t portId, ICorvoPort** port) {
+HRESULT STDMETHODCALLTYPE SimDevice::OpenPort(uint32_t portId, ICorvoPort** port) {
     if (!port) {
         return E_POINTER;
     }

@@ -16,8 +16,8 @@ public:
     SimDevice(std::shared_ptr<SimBus> bus, size_t nodeIndex)
         : m_bus(std::move(bus)), m_nodeIndex(nodeIndex) {}
 
-    HRESULT GetPortList(PortList* list) override;
-    HRESULT OpenPort(uint32_t portId, ICorvoPort** port) override;
+    HRESULT STDMETHODCALLTYPE GetPortList(PortList* list) override;
+    HRESULT STDMETHODCALLTYPE OpenPort(uint32_t portId, ICorvoPort** port) override;
 
 private:
     void Drop() override { m_bus.reset(); }

@@ -15,9 +15,9 @@ class SimPort final : public RefCounted<ICorvoPort, IID_ICorvoPort> {
 public:
     explicit SimPort(std::shared_ptr<SimBus> bus) : m_bus(std::move(bus)) {}
 
-    HRESULT Reserved() override { return S_OK; }
-    HRESULT Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
-                  uint32_t countAgain) override;
+    HRESULT STDMETHODCALLTYPE Reserved() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
+                                    uint32_t countAgain) override;
 
 private:
     void Drop() override { m_bus.reset(); }

@@ -11,8 +11,8 @@
 
 #include "platform/linux/ProcessLock.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/OtherUser.h"
-#include "tests/support/SocketPeers.h"
+#include "tests/support/linux/OtherUser.h"
+#include "tests/support/linux/SocketPeers.h"
 #include "tests/ui/DialogHarness.h"
 
 namespace tern::test {

@@ -3,7 +3,7 @@
 // run predicts exactly what a real install sends and how it ends.
 #include "cli/InstallCommand.h"
 
-#include <signal.h>
+#include <csignal>
 
 #include <gtest/gtest.h>
 

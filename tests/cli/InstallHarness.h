@@ -4,8 +4,6 @@
 // programs running side by side do not refuse each other.
 #pragma once
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -25,6 +23,7 @@
 #include "platform/InstallLock.h"
 #include "tests/cli/SampleCopy.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/Environment.h"
 #include "tests/support/TempDir.h"
 
 namespace tern::test {
@@ -117,10 +116,8 @@ inline bool TakeSleepNotice(std::string& err) {
 class InstallTest : public testing::Test {
 protected:
     // A lock of the test's own, so test programs running side by side never meet.
-    InstallTest() {
-        setenv(platform::kInstallLockVariable, m_dir.PathOf("install.lock").c_str(), 1);
-    }
-    ~InstallTest() override { unsetenv(platform::kInstallLockVariable); }
+    InstallTest() { SetEnv(platform::kInstallLockVariable, m_dir.PathOf("install.lock")); }
+    ~InstallTest() override { UnsetEnv(platform::kInstallLockVariable); }
 
     void TearDown() override {
         // Every object and list the run took from the bus is given back, and no handle is left.

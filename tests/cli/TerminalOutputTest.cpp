@@ -1,6 +1,6 @@
 // The plain progress lines with their schedule, and how interrupts are answered before,
 // during and after the play.
-#include <signal.h>
+#include <csignal>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The real tern-flash program: its command line, exit statuses of each command against the
 // simulator, the install lock across processes, and Ctrl+C as a user sends it. An install
 // waits out discovery's two-second settle pause in real time, so there are only a few.
-#include <signal.h>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "samples/SmfWriter.h"
-#include "tests/support/ChildProcess.h"
 #include "tests/cli/InstallHarness.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace tern::test {
@@ -58,6 +58,12 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
         {"", {"list"}, cli::kExitSuccess, "FIRM (0x4649524D), firmware port", ""},
         {"create_fails = 1\n", {"list"}, cli::kExitDeviceLink, "", "Can not get FW interface!!"},
         {"", {"check", m_dir.PathOf("no/such.mid")}, cli::kExitFile, "", "could not be opened"},
+        // A path from the root is a path on every platform, never a "/option".
+        {"",
+         {"check", "/nonexistent-tern-folder/x.mid"},
+         cli::kExitFile,
+         "",
+         "could not be opened"},
         {"", {"check", m_small}, cli::kExitSuccess, kTextRebooting, ""},
         {"", {"check", failing}, cli::kExitTransfer, "Reason:       event 2 at offset 12", ""},
         {"", {"install", m_small}, cli::kExitSuccess, kTextRebooting, ""},

@@ -7,6 +7,7 @@
 #include "devlink/CorvoRoot.h"
 #include "platform/ComRuntime.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/Environment.h"
 
 namespace tern {
 namespace {
@@ -247,7 +248,7 @@ TEST_F(CorvoSim, AWriteTakesTheScenariosLatency) {
 TEST_F(CorvoSim, ObjectsAnswerCallsFromAThreadThatNeverInitialised) {
     OpenFirmwarePort();
     std::thread worker([this] {
-        EXPECT_EQ(platform::ComInitCount(), 0);
+        EXPECT_FALSE(platform::ComInitialisedOnThisThread());
         EXPECT_EQ(Nodes().size(), 1u);
         const uint8_t bytes[] = {0xF0, 0xF7};
         EXPECT_GE(m_port->Write(0, 2, bytes, 2), 0);
@@ -279,7 +280,7 @@ TEST_F(CorvoSim, AMalformedScenarioFailsCreationWithOneLineNamingFileAndLine) {
     EXPECT_EQ(err, "corvo-sim: " + m_env.ScenarioPath() + ": line 2: unknown key 'write_fails'\n");
     EXPECT_EQ(m_root, nullptr);
 
-    setenv("CORVO_SIM_SCENARIO", "/nonexistent-tern-folder/scenario.txt", 1);
+    test::SetEnv("CORVO_SIM_SCENARIO", "/nonexistent-tern-folder/scenario.txt");
     testing::internal::CaptureStderr();
     EXPECT_LT(Create(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

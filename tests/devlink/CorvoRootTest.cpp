@@ -1,5 +1,6 @@
 // Creating the root object: the run-time conversion to ICorvoAsync and what happens to an
-// object that is not one.
+// object that is not one. Without a registered component: platform/linux/ComRuntimeTest.cpp
+// here, the Windows integration test there.
 #include "devlink/CorvoRoot.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +14,18 @@ namespace {
 // Answers the root's interface id but is no ICorvoAsync: a wrong or foreign component.
 test::CountedObjectFactory g_impostorFactory(true);
 
-HRESULT GetImpostor(const CLSID&, const IID&, void** out) {
+HRESULT STDAPICALLTYPE GetImpostor(const CLSID&, const IID&, void** out) {
     *out = &g_impostorFactory;
     return S_OK;
 }
 
 TEST(CorvoRoot, AnObjectThatIsNotTheRootInterfaceIsReleasedAndRefused) {
-    platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetImpostor);
+    if (!platform::kInterfaceCastChecksType) {
+        GTEST_SKIP() << "this platform's components may come from another compiler: the "
+                        "interface id is all that can be checked";
+    }
     CoInitialize(nullptr);
+    platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetImpostor);
     ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
     EXPECT_LT(CreateCorvoAsync(&root), 0);
     EXPECT_EQ(root, nullptr);
@@ -28,16 +33,10 @@ TEST(CorvoRoot, AnObjectThatIsNotTheRootInterfaceIsReleasedAndRefused) {
     CoUninitialize();
 }
 
-TEST(CorvoRoot, CreationFailsCleanlyWithoutTheRuntimeOrAComponent) {
+TEST(CorvoRoot, CreationFailsCleanlyWithoutTheRuntime) {
     ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
     EXPECT_EQ(CreateCorvoAsync(&root), CO_E_NOTINITIALIZED);
     EXPECT_EQ(root, nullptr);
-    setenv("TERN_COMPONENT_PATH", "/nonexistent-tern-folder", 1);
-    CoInitialize(nullptr);
-    EXPECT_EQ(CreateCorvoAsync(&root), REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(root, nullptr);
-    CoUninitialize();
-    unsetenv("TERN_COMPONENT_PATH");
 }
 
 }  // namespace

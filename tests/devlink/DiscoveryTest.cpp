@@ -231,40 +231,44 @@ TEST_F(Discovery, NoDeviceLinkMeansNoWorkerAndNoSearch) {
 // base of the buses below, which show what no scenario of the simulator can.
 class StaticBus : public ICorvoAsync, public IClassFactory {
 public:
-    HRESULT QueryInterface(const IID&, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID& iid, void** out) override {
+        if (iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+        } else {
+            *out = static_cast<ICorvoAsync*>(this);
+        }
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OpenDevice(uint64_t, ICorvoDevice**) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, const IID&, void** out) override {
         *out = static_cast<ICorvoAsync*>(this);
         return S_OK;
     }
-    uint32_t AddRef() override { return 2; }
-    uint32_t Release() override { return 1; }
-    HRESULT OpenDevice(uint64_t, ICorvoDevice**) override { return E_FAIL; }
-    HRESULT CreateInstance(IUnknown*, const IID&, void** out) override {
-        *out = static_cast<ICorvoAsync*>(this);
-        return S_OK;
-    }
-    HRESULT LockServer(int32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t) override { return S_OK; }
 };
 
 // A bus whose listing works once, at the start, and never again (the simulator's failures
 // always come first).
 class ListsOnceBus final : public StaticBus {
 public:
-    HRESULT GetNodeList(NodeList* list) override {
+    HRESULT STDMETHODCALLTYPE GetNodeList(NodeList* list) override {
         *list = {0, nullptr};
         return m_calls++ == 0 ? S_OK : E_FAIL;
     }
-    HRESULT OpenDevice(uint64_t, ICorvoDevice**) override { return E_FAIL; }
-    HRESULT CreateInstance(IUnknown*, const IID&, void** out) override {
+    HRESULT STDMETHODCALLTYPE OpenDevice(uint64_t, ICorvoDevice**) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, const IID&, void** out) override {
         *out = static_cast<ICorvoAsync*>(this);
         return S_OK;
     }
-    HRESULT LockServer(int32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t) override { return S_OK; }
 
 private:
     std::atomic<int> m_calls{0};
 } g_listsOnce;
 
-HRESULT GetListsOnce(const CLSID&, const IID&, void** out) {
+HRESULT STDAPICALLTYPE GetListsOnce(const CLSID&, const IID&, void** out) {
     *out = static_cast<IClassFactory*>(&g_listsOnce);
     return S_OK;
 }
@@ -305,7 +309,7 @@ TEST(DiscoveryStop, AStopDuringAPauseEndsTheWorkerWithoutAnotherChange) {
 // A bus whose attempts' listings wait at a gate, to stop the worker in the middle of one.
 class GatedBus final : public StaticBus {
 public:
-    HRESULT GetNodeList(NodeList* list) override {
+    HRESULT STDMETHODCALLTYPE GetNodeList(NodeList* list) override {
         *list = {0, nullptr};
         if (m_calls++ > 0) {
             m_inAttempt.Add("listing");
@@ -314,12 +318,12 @@ public:
         }
         return S_OK;
     }
-    HRESULT OpenDevice(uint64_t, ICorvoDevice**) override { return E_FAIL; }
-    HRESULT CreateInstance(IUnknown*, const IID&, void** out) override {
+    HRESULT STDMETHODCALLTYPE OpenDevice(uint64_t, ICorvoDevice**) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, const IID&, void** out) override {
         *out = static_cast<ICorvoAsync*>(this);
         return S_OK;
     }
-    HRESULT LockServer(int32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t) override { return S_OK; }
     void Open() {
         std::lock_guard lock(m_mutex);
         m_open = true;
@@ -334,7 +338,7 @@ private:
     bool m_open = false;
 } g_gated;
 
-HRESULT GetGated(const CLSID&, const IID&, void** out) {
+HRESULT STDAPICALLTYPE GetGated(const CLSID&, const IID&, void** out) {
     *out = static_cast<IClassFactory*>(&g_gated);
     return S_OK;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -29,12 +30,23 @@ void* AllocateAligned(std::size_t size, std::align_val_t align) {
     if (g_counting.load(std::memory_order_relaxed)) {
         g_allocations.fetch_add(1, std::memory_order_relaxed);
     }
+    // From malloc on every platform (Windows' C runtime has no aligned_alloc): room to align,
+    // and the block's own address kept just before the aligned one.
     const auto alignment = static_cast<std::size_t>(align);
-    const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
-    if (void* p = std::aligned_alloc(alignment, rounded ? rounded : alignment)) {
-        return p;
+    void* const block = std::malloc(size + alignment + sizeof(void*));
+    if (!block) {
+        throw std::bad_alloc();
     }
-    throw std::bad_alloc();
+    const auto first = reinterpret_cast<std::uintptr_t>(block) + sizeof(void*);
+    auto* const aligned = reinterpret_cast<void**>((first + alignment - 1) / alignment * alignment);
+    aligned[-1] = block;
+    return aligned;
+}
+
+void FreeAligned(void* p) {
+    if (p) {
+        std::free(static_cast<void**>(p)[-1]);
+    }
 }
 
 // Counts allocations from construction to Stop().
@@ -98,16 +110,16 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 
 namespace tern::test {

@@ -1,11 +1,11 @@
 // One of the project's programs as a child process: its stdout read as it comes, so a test
 // can wait for a line and send a signal; its stderr collected in a file. Killed if it still
-// runs when the object goes.
+// runs when the object goes. On Windows the child shares a console with the test program, so
+// that SIGINT can reach it as Ctrl+C does, and its output's line ends ("\r\n") read as "\n".
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +22,7 @@ public:
 
     // Reads stdout until `text` has appeared (false when it ends first).
     bool WaitForOutput(const std::string& text);
+    // SIGINT as Ctrl+C; on Windows any other signal ends the child at once.
     void Signal(int signal);
     // Reads stdout to its end and returns the exit status, or -1 for any other end.
     int Finish();
@@ -36,8 +37,9 @@ private:
     bool ReadSome();
     int Reaped(int raw);
 
-    pid_t m_pid = -1;
-    int m_outFd = -1;
+    // Linux: the process id and the pipe's descriptor; Windows: their handles. -1: none.
+    std::intptr_t m_process = -1;
+    std::intptr_t m_output = -1;
     std::string m_errPath;
     std::string m_out;
     std::string m_err;

@@ -1,8 +1,6 @@
 #include "tests/support/ComponentEnvironment.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,27 +8,25 @@
 #include <vector>
 
 #include "platform/ComRuntime.h"
+#include "tests/support/Environment.h"
+#include "tests/support/SimulatorLibrary.h"
+#include "tests/support/TempDir.h"
 
 namespace tern::test {
 
-ComponentEnvironment::ComponentEnvironment(const std::string& componentPath) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tern-sim-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        ADD_FAILURE() << "cannot create a temporary folder";
-    }
-    m_folder = pattern;
-    setenv("TERN_COMPONENT_PATH",
-           componentPath.empty() ? TERN_COMPONENT_DIR : componentPath.c_str(), 1);
-    unsetenv("CORVO_SIM_SCENARIO");
-    unsetenv("CORVO_SIM_CAPTURE");
+ComponentEnvironment::ComponentEnvironment(const std::string& componentPath)
+    : m_folder(MakeTempFolder("tern-sim")) {
+    UseComponentFolders(componentPath);
+    UnsetEnv("CORVO_SIM_SCENARIO");
+    UnsetEnv("CORVO_SIM_CAPTURE");
     CoInitialize(nullptr);
 }
 
 ComponentEnvironment::~ComponentEnvironment() {
     CoUninitialize();
-    unsetenv("CORVO_SIM_SCENARIO");
-    unsetenv("CORVO_SIM_CAPTURE");
-    unsetenv("TERN_COMPONENT_PATH");
+    UnsetEnv("CORVO_SIM_SCENARIO");
+    UnsetEnv("CORVO_SIM_CAPTURE");
+    ForgetComponentFolders();
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);
 }
@@ -38,32 +34,14 @@ ComponentEnvironment::~ComponentEnvironment() {
 void ComponentEnvironment::SetScenario(const std::string& text) {
     m_scenarioPath = m_folder + "/scenario.txt";
     std::ofstream(m_scenarioPath, std::ios::trunc) << text;
-    setenv("CORVO_SIM_SCENARIO", m_scenarioPath.c_str(), 1);
+    SetEnv("CORVO_SIM_SCENARIO", m_scenarioPath);
 }
 
 std::string ComponentEnvironment::CaptureToFile() {
     const std::string path = m_folder + "/capture.txt";
     std::filesystem::remove(path);
-    setenv("CORVO_SIM_CAPTURE", path.c_str(), 1);
+    SetEnv("CORVO_SIM_CAPTURE", path);
     return path;
-}
-
-CorvoSimCounts SimulatorCounts() {
-    CorvoSimCounts counts{-1, -1};
-    // The same file the registry loads, so this is the same instance; kept loaded, as the
-    // registry keeps it.
-    static void* const handle =
-        dlopen((std::string(TERN_COMPONENT_DIR) + "/corvo-sim.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        ADD_FAILURE() << "cannot load the simulator: " << dlerror();
-        return counts;
-    }
-    if (auto get = reinterpret_cast<CorvoSimGetCountsFn>(dlsym(handle, kCorvoSimGetCountsName))) {
-        get(&counts);
-    } else {
-        ADD_FAILURE() << "the simulator exports no counts";
-    }
-    return counts;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {

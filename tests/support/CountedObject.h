@@ -21,7 +21,7 @@ public:
         return live;
     }
 
-    HRESULT QueryInterface(const IID& iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID& iid, void** out) override {
         *out = m_answersEvery || iid == IID_IUnknown ? this : nullptr;
         if (!*out) {
             return E_NOINTERFACE;
@@ -29,9 +29,9 @@ public:
         AddRef();
         return S_OK;
     }
-    uint32_t AddRef() override { return ++m_references; }
-    uint32_t Release() override {
-        const uint32_t left = --m_references;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --m_references;
         if (left == 0) {
             delete this;
         }
@@ -42,7 +42,7 @@ private:
     ~CountedObject() { --Live(); }
 
     const bool m_answersEvery;
-    std::atomic<uint32_t> m_references{1};
+    std::atomic<ULONG> m_references{1};
 };
 
 // Lives as long as the test program; its reference count is not kept.
@@ -51,16 +51,16 @@ public:
     explicit CountedObjectFactory(bool answersEveryInterface)
         : m_answersEvery(answersEveryInterface) {}
 
-    HRESULT QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
-    uint32_t AddRef() override { return 2; }
-    uint32_t Release() override { return 1; }
-    HRESULT CreateInstance(IUnknown*, const IID& iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, const IID& iid, void** out) override {
         auto* object = new CountedObject(m_answersEvery);
         const HRESULT hr = object->QueryInterface(iid, out);
         object->Release();
         return hr;
     }
-    HRESULT LockServer(int32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t) override { return S_OK; }
 
 private:
     const bool m_answersEvery;

@@ -71,7 +71,7 @@ public:
     // Held buffers found changed, counted over all writes.
     uint32_t ClobberedBuffers() const { return m_clobbered; }
 
-    HRESULT QueryInterface(const IID& iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID& iid, void** out) override {
         if (!out) {
             return E_POINTER;
         }
@@ -84,18 +84,18 @@ public:
         return E_NOINTERFACE;
     }
     // The test owns the object; the count only shows what callers did with it.
-    uint32_t AddRef() override { return ++m_refs; }
-    uint32_t Release() override { return --m_refs; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
 
-    HRESULT Reserved() override {
+    HRESULT STDMETHODCALLTYPE Reserved() override {
         ++m_reservedCalls;
         return E_FAIL;
     }
 
-    HRESULT Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
-                  uint32_t countAgain) override {
+    HRESULT STDMETHODCALLTYPE Write(uint32_t flags, uint32_t count, const uint8_t* bytes,
+                                    uint32_t countAgain) override {
         CheckHeldBuffers();
-        const uint32_t tick = m_recordTicks ? GetTickCount() : 0;
+        const uint32_t tick = m_recordTicks ? platform::GetTickCount() : 0;
         const bool fail = m_failFrom != 0 && m_calls.size() + 1 >= m_failFrom;
         const HRESULT result = fail ? m_failure : m_success;
         m_calls.push_back({flags, count, countAgain, bytes, tick, result, m_bytes.size()});

@@ -1,20 +1,31 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+
+#include "tests/support/Environment.h"
 
 namespace tern::test {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tern-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        ADD_FAILURE() << "cannot create a temporary folder";
+std::string MakeTempFolder(const std::string& stem) {
+    const auto base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto path =
+            base / (stem + "-" + std::to_string(ProcessId()) + "-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error)) {
+            return path.generic_string();
+        }
     }
-    m_path = pattern;
+    ADD_FAILURE() << "cannot create a temporary folder in " << base;
+    return {};
 }
+
+TempDir::TempDir() : m_path(MakeTempFolder("tern-test")) {}
 
 TempDir::~TempDir() {
     std::error_code ignored;

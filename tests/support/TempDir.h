@@ -7,6 +7,10 @@
 
 namespace tern::test {
 
+// A new, empty folder under the system's temporary folder, named `stem`-<pid>-<random>;
+// forward slashes on every platform.
+std::string MakeTempFolder(const std::string& stem);
+
 class TempDir {
 public:
     TempDir();

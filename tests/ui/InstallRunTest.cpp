@@ -6,8 +6,8 @@
 #include "platform/InstallLock.h"
 #include "platform/qt/SingleInstance.h"
 #include "tests/support/CaptureTiming.h"
-#include "tests/support/MockLogind.h"
-#include "tests/support/SocketPeers.h"
+#include "tests/support/linux/MockLogind.h"
+#include "tests/support/linux/SocketPeers.h"
 #include "tests/ui/DialogHarness.h"
 
 namespace tern::test {
@@ -37,7 +37,6 @@ std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>&
     }
     return writes;
 }
-
 
 class InstallRun : public DialogTest {
 protected:

@@ -1,6 +1,7 @@
 // The dialog tests run over a QApplication on the offscreen platform, so they need no display.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     // side by side never meet, nor meet a real instance on this machine.
     const tern::test::TempDir own;
     setenv("TERN_INSTALL_LOCK", own.PathOf("install.lock").c_str(), 1);
+    // A runtime folder must be the user's alone, or Qt and our instance folder distrust it.
+    chmod(own.Path().c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", own.Path().c_str(), 1);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,40 @@
+// Delivers the user's requests to stop a program to a handler instead of ending the process:
+// on Linux SIGINT (Ctrl+C) and SIGTERM, on Windows Ctrl+C and Ctrl+Break on the console
+// (given as SIGINT, the signal a terminal sends for Ctrl+C). The handler runs on a thread of
+// the watcher's or of the system's, never on the thread that created the watcher, and must
+// not wait for that thread.
+//
+// Linux: create the watcher before any other thread starts. The signals are blocked on the
+// creating thread, every thread started later inherits that, and one watcher thread reads
+// them from a signal descriptor. They stay blocked after the watcher ends; the process is
+// about to end then, and a late Ctrl+C must not cut its last words short.
+// Windows: a console control handler. Closing the console window, logging off and shutting
+// down keep their default effect, which the system enforces anyway. One watcher per process.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace tern::platform {
+
+class InterruptWatcher {
+public:
+    using Handler = std::function<void(int signal)>;
+
+    explicit InterruptWatcher(Handler handler);
+    // No handler call is running or will start once this returns.
+    ~InterruptWatcher();
+    InterruptWatcher(const InterruptWatcher&) = delete;
+    InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+
+    // False when the system refused what the watcher needs; the requests then keep their
+    // default effect.
+    bool Active() const;
+
+    struct State;  // the backend's
+
+private:
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace tern::platform

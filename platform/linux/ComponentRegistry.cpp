@@ -1,0 +1,148 @@
+#include "platform/linux/ComponentRegistry.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ComRuntime.h"
+
+namespace tern::platform {
+namespace {
+
+constexpr char kComponentPathVariable[] = "TERN_COMPONENT_PATH";
+constexpr char kInstalledFolder[] = "/../lib/tern-update/components";
+constexpr char kBuildTreeFolder[] = "/components";
+
+struct Registry {
+    std::mutex mutex;
+    std::vector<std::pair<CLSID, DllGetClassObjectFn>> inProcess;
+    // Every library tried, by path; null when it could not be loaded or exports no entry.
+    std::map<std::string, DllGetClassObjectFn> libraries;
+};
+
+Registry& TheRegistry() {
+    static Registry* registry = new Registry;  // plug-ins stay loaded until the process ends
+    return *registry;
+}
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(".") : exe.parent_path().string();
+}
+
+// Plug-ins of one folder, in name order so the search is the same on every run.
+std::vector<std::string> PluginsIn(const std::string& folder) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".so" && !entry.is_directory(error)) {
+            found.push_back(entry.path().string());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+DllGetClassObjectFn LoadOnce(Registry& registry, const std::string& path) {
+    std::error_code error;
+    std::string key = std::filesystem::weakly_canonical(path, error).string();
+    if (error) {
+        key = path;
+    }
+    std::lock_guard lock(registry.mutex);
+    auto it = registry.libraries.find(key);
+    if (it != registry.libraries.end()) {
+        return it->second;
+    }
+    DllGetClassObjectFn entry = nullptr;
+    if (void* handle = dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        entry = reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
+    }
+    registry.libraries.emplace(key, entry);
+    return entry;
+}
+
+HRESULT Ask(DllGetClassObjectFn entry, const CLSID& clsid, void** factory) {
+    *factory = nullptr;
+    const HRESULT hr = entry(clsid, IID_IClassFactory, factory);
+    if (SUCCEEDED(hr) && *factory) {
+        return hr;
+    }
+    if (SUCCEEDED(hr) && !*factory) {
+        return E_FAIL;
+    }
+    *factory = nullptr;
+    return hr;
+}
+
+}  // namespace
+
+std::vector<std::string> ComponentFolders() {
+    std::vector<std::string> folders;
+    const char* configured = std::getenv(kComponentPathVariable);
+    if (configured && *configured) {
+        std::string list = configured;
+        size_t start = 0;
+        while (start <= list.size()) {
+            const size_t colon = std::min(list.find(':', start), list.size());
+            if (colon > start) {
+                folders.push_back(list.substr(start, colon - start));
+            }
+            start = colon + 1;
+        }
+        return folders;
+    }
+    const std::string exeFolder = ExecutableFolder();
+    folders.push_back(exeFolder + kInstalledFolder);
+    folders.push_back(exeFolder + kBuildTreeFolder);
+    return folders;
+}
+
+void RegisterClassObject(const CLSID& clsid, DllGetClassObjectFn getClassObject) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    registry.inProcess.emplace_back(clsid, getClassObject);
+}
+
+void UnregisterClassObject(const CLSID& clsid) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    std::erase_if(registry.inProcess, [&](const auto& entry) { return entry.first == clsid; });
+}
+
+HRESULT GetClassObject(const CLSID& clsid, void** factory) {
+    *factory = nullptr;
+    Registry& registry = TheRegistry();
+    DllGetClassObjectFn registered = nullptr;
+    {
+        std::lock_guard lock(registry.mutex);
+        for (const auto& [id, entry] : registry.inProcess) {
+            if (id == clsid) {
+                registered = entry;  // the latest registration wins
+            }
+        }
+    }
+    if (registered) {
+        return Ask(registered, clsid, factory);
+    }
+    for (const std::string& folder : ComponentFolders()) {
+        for (const std::string& path : PluginsIn(folder)) {
+            const DllGetClassObjectFn entry = LoadOnce(registry, path);
+            if (entry && SUCCEEDED(Ask(entry, clsid, factory))) {
+                return S_OK;
+            }
+        }
+    }
+    return REGDB_E_CLASSNOTREG;
+}
+
+}  // namespace tern::platform

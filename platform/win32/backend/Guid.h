@@ -1,0 +1,4 @@
+// GUID, CLSID and IID are the system's, with its comparison operators.
+#pragma once
+
+#include <guiddef.h>

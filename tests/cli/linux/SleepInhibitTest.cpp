@@ -1,0 +1,90 @@
+// tern-flash install keeps the machine awake exactly while its writes go out, asking a mock
+// logind on a private system bus, and installs all the same where there is no bus to ask.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/ExitStatus.h"
+#include "tests/cli/InstallHarness.h"
+#include "tests/support/CaptureTiming.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TextLines.h"
+#include "tests/support/linux/MockLogind.h"
+
+namespace tern::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Discovery's two-second pause, under a sanitizer on a loaded machine.
+constexpr auto kFirstWriteLimit = 60s;
+// Slow writes keep the transfer going for seconds after its first write.
+constexpr char kSlowWrites[] = "write_latency_us = 20000\n";
+constexpr size_t kSampleWrites = 67;
+
+void ExpectTheProgramsInhibitor(const std::vector<Inhibitor>& held) {
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].what, "sleep:idle");
+    EXPECT_EQ(held[0].mode, "block");
+    EXPECT_EQ(held[0].who, "Tern Update Program");
+}
+
+class SleepInhibit : public InstallTest {
+protected:
+    // The child inherits the system bus address, the component folder, the scenario, the
+    // capture and the install lock's name.
+    ChildProcess StartInstall() {
+        return ChildProcess(TERN_FLASH_EXE, {"install", m_sample}, m_dir.PathOf("stderr.txt"));
+    }
+};
+
+TEST_F(SleepInhibit, TernFlashHoldsOneInhibitorFromItsFirstWriteUntilItEnds) {
+    PrivateBus bus(m_dir);
+    MockLogind logind(m_dir, bus);
+    ASSERT_FALSE(HasFailure());
+    m_env.SetScenario(kSlowWrites);
+    const std::string capture = m_env.CaptureToFile();
+    ChildProcess child = StartInstall();
+    ASSERT_TRUE(WaitForCapturedWrites(capture, 1, kFirstWriteLimit)) << child.Err();
+    // Stopped, the program can neither finish its writes nor let go while the mock is asked.
+    child.Signal(SIGSTOP);
+    const std::vector<Inhibitor> held = logind.Client().ListInhibitors();
+    child.Signal(SIGCONT);
+    ExpectTheProgramsInhibitor(held);
+
+    EXPECT_EQ(child.Finish(), cli::kExitSuccess) << child.Err();
+    EXPECT_EQ(ReadCapture(capture).size(), kSampleWrites);
+    EXPECT_EQ(logind.Client().InhibitCalls().size(), 1u);
+    EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
+}
+
+TEST_F(SleepInhibit, AnInstallLetsGoOnceItsWritesAreDone) {
+    // In this process, unlike in a program that exits, nothing closes a forgotten inhibitor.
+    PrivateBus bus(m_dir);
+    MockLogind logind(m_dir, bus);
+    ASSERT_FALSE(HasFailure());
+    const InstallResult run = Install(m_sample);
+    EXPECT_EQ(run.status, cli::kExitSuccess) << run.err;
+    EXPECT_EQ(run.writes.size(), kSampleWrites);
+    EXPECT_EQ(logind.Client().InhibitCalls().size(), 1u);
+    EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
+}
+
+TEST_F(SleepInhibit, WithoutASystemBusTernFlashInstallsAndSaysSoInOneLine) {
+    SystemBusAddress nowhere("unix:path=" + m_dir.PathOf("no-bus"));
+    const std::string capture = m_env.CaptureToFile();
+    ChildProcess child = StartInstall();
+    EXPECT_EQ(child.Finish(), cli::kExitSuccess) << child.Err();
+    EXPECT_EQ(ReadCapture(capture).size(), kSampleWrites);
+    const std::vector<std::string> err = Lines(child.Err());
+    ASSERT_EQ(err.size(), 1u) << child.Err();
+    EXPECT_EQ(err[0].rfind("Sleep could not be inhibited", 0), 0u) << err[0];
+}
+
+}  // namespace
+}  // namespace tern::test
