@@ -165,6 +165,7 @@ protected:
 private:
     friend class DialogWindow;
     friend class CPaintDC;
+    friend DialogWindow* AsDialogWindow(const CDialog& dialog);  // the backend's own
 
     const DialogTemplate& m_template;
     CDialog* const m_parent;

@@ -3,6 +3,8 @@
 // reads the same on every platform.
 #pragma once
 
+#include "platform/Window.h"
+
 namespace tern::platform {
 
 enum class KeyMessageKind { KeyDown, SysKeyDown };

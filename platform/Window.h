@@ -3,6 +3,9 @@
 // messages and flags the program was written against.
 #pragma once
 
+// First: the system's own window headers where the platform has them.
+#include "backend/Window.h"
+
 #include <cstdint>
 
 namespace tern::platform {

@@ -1,6 +1,7 @@
 // Closing the window while discovery still retries: the worker is stopped before anything
 // it uses goes away, and the window never hangs.
 #include "devlink/Handles.h"
+#include "platform/qt/DialogWindow.h"
 #include "tests/ui/DialogHarness.h"
 
 namespace tern::test {
@@ -16,9 +17,9 @@ TEST(DialogClosing, DuringDiscoveryTheWorkerStopsAndNothingLeaks) {
     dlg->Create();
     ASSERT_TRUE(ServeUntil([&] { return dlg->m_nStatus == 3; }));
     const auto start = std::chrono::steady_clock::now();
-    QTest::keyClick(dlg.get(), Qt::Key_Escape);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(dlg->result(), platform::IDCANCEL);
+    QTest::keyClick(tern::platform::QtWindowOf(*dlg), Qt::Key_Escape);
+    EXPECT_FALSE(tern::platform::QtWindowOf(*dlg)->isVisible());
+    EXPECT_EQ(tern::platform::QtWindowOf(*dlg)->result(), platform::IDCANCEL);
     dlg.reset();  // joins nothing that could still be running
     EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
     EXPECT_EQ(g_pCorvoAsync, nullptr);
@@ -33,9 +34,10 @@ TEST(DialogClosing, TheCloseBoxClosesAnIdleWindow) {
     dlg.Create();
     ASSERT_TRUE(ServeUntil(
         [&] { return dlg.m_nStatus == 0 && dlg.m_OutputPort.GetWindowText() == "FIRM"; }));
-    EXPECT_FALSE(dlg.close());  // the dialog ends itself rather than being closed under it
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), platform::IDCANCEL);
+    EXPECT_FALSE(tern::platform::QtWindowOf(dlg)
+                     ->close());  // the dialog ends itself rather than being closed under it
+    EXPECT_FALSE(tern::platform::QtWindowOf(dlg)->isVisible());
+    EXPECT_EQ(tern::platform::QtWindowOf(dlg)->result(), platform::IDCANCEL);
 }
 
 }  // namespace

@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/CommonDialogs.h"
 #include "platform/FakeClock.h"
-#include "platform/qt/CommonDialogs.h"
+#include "platform/qt/DialogWindow.h"
 #include "res/resource.h"
 #include "samples/SampleFirmware.h"
 #include "tests/support/ComponentEnvironment.h"
@@ -66,11 +67,11 @@ protected:
             m_env.SetScenario(scenario);
         }
         m_dlg = std::make_unique<CTernUpdateDlg>();
-        m_dlg->SetAboutBox([this](QWidget*) { ++m_aboutBoxes; });
+        m_dlg->SetAboutBox([this](tern::platform::CDialog*) { ++m_aboutBoxes; });
         m_dlg->Create();
         if (serve) {
-            m_dlg->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+            Window()->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
         }
     }
 
@@ -80,8 +81,11 @@ protected:
         ASSERT_TRUE(ServeUntil([this] { return Text(IDC_OUTPUT_PORT) == "FIRM"; }));
     }
 
+    // The dialog's Qt window, which the tests drive with Qt's own events.
+    QDialog* Window() const { return platform::QtWindowOf(*m_dlg); }
+
     std::string Text(int id) const {
-        QWidget* w = m_dlg->GetDlgItem(id);
+        QWidget* w = platform::AsWidget(m_dlg->GetDlgItem(id));
         if (auto* label = qobject_cast<QLabel*>(w)) {
             return label->text().toStdString();
         }
@@ -90,13 +94,13 @@ protected:
         }
         return {};
     }
-    bool Enabled(int id) const { return m_dlg->GetDlgItem(id)->isEnabled(); }
+    bool Enabled(int id) const { return platform::AsWidget(m_dlg->GetDlgItem(id))->isEnabled(); }
     int FocusId() const { return m_dlg->GetDlgCtrlID(m_dlg->GetFocus()); }
 
     // A key press and release where the keyboard focus really is.
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* target = QApplication::focusWidget();
-        QTest::keyClick(target ? target : m_dlg.get(), key, modifiers);
+        QTest::keyClick(target ? target : Window(), key, modifiers);
     }
 
     // Chooses `path` in the next file dialog and presses Browse.

@@ -1,5 +1,6 @@
 // The dialog's states, from start-up through discovery to loading files.
 #include "engine/VexDataPlay.h"
+#include "platform/qt/DialogWindow.h"
 #include "tests/support/GateClock.h"
 #include "tests/ui/DialogHarness.h"
 
@@ -38,7 +39,10 @@ TEST_F(DialogStates, StartingBeforeTheSearchHasActed) {
     Open("", false);
     Expect({"", "", true, false, 0});
     EXPECT_EQ(m_dlg->m_nTempo, 500000);
-    EXPECT_EQ(m_dlg->windowTitle().toStdString(), "Tern Update Program");
+    EXPECT_EQ(Window()->windowTitle().toStdString(), "Tern Update Program");
+    // Icon 128 comes from the program's resources, in the sizes the window asks for.
+    ASSERT_NE(m_dlg->m_hIcon, nullptr);
+    EXPECT_FALSE(Window()->windowIcon().pixmap(32, 32).isNull());
 }
 
 TEST_F(DialogStates, NoDeviceLinkWhenTheRootOrTheFirstListingFails) {
@@ -142,7 +146,7 @@ TEST_F(DialogStates, BrowseDoesNothingWhileItIsDisabled) {
 
 TEST_F(DialogStates, TheFileNameFieldIsWhiteAndReadOnly) {
     Open();
-    auto* edit = qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(IDC_FILE_NAME));
+    auto* edit = qobject_cast<QLineEdit*>(platform::AsWidget(m_dlg->GetDlgItem(IDC_FILE_NAME)));
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isReadOnly());
     EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(Qt::white));

@@ -64,7 +64,7 @@ TEST_F(KeyPolicy, EnterActsOnTheFocusedButton) {
     ASSERT_EQ(FocusId(), IDC_ABOUT);
     Press(Qt::Key_Enter);
     EXPECT_EQ(m_aboutBoxes, 1);
-    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(Window()->isVisible());
 }
 
 TEST_F(KeyPolicy, EnterElsewhereAsksForAFileOnlyWhenNoneIsNamed) {
@@ -90,18 +90,18 @@ TEST_F(KeyPolicy, EveryOtherKeyDoesNothing) {
         EXPECT_EQ(FocusId(), IDC_BROWSE) << key;
     }
     EXPECT_EQ(m_fileDialogs, 1);  // only the load above
-    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(Window()->isVisible());
     EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
 }
 
 TEST_F(KeyPolicy, EscapeClosesTheIdleWindowWithTheCancelResult) {
     Press(Qt::Key_Escape);
-    EXPECT_FALSE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->result(), platform::IDCANCEL);
+    EXPECT_FALSE(Window()->isVisible());
+    EXPECT_EQ(Window()->result(), platform::IDCANCEL);
 }
 
 TEST_F(KeyPolicy, TheAboutButtonOpensTheAboutBox) {
-    QTest::mouseClick(m_dlg->GetDlgItem(IDC_ABOUT), Qt::LeftButton);
+    QTest::mouseClick(platform::AsWidget(m_dlg->GetDlgItem(IDC_ABOUT)), Qt::LeftButton);
     EXPECT_EQ(m_aboutBoxes, 1);
 }
 

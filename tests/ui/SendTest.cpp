@@ -18,7 +18,7 @@ class Sends : public DialogTest {};
 
 TEST_F(Sends, AreAppliedInTheOrderAWorkerMakesThem) {
     OpenFound();
-    auto* bar = qobject_cast<QProgressBar*>(m_dlg->GetDlgItem(IDC_PROGRESS));
+    auto* bar = qobject_cast<QProgressBar*>(platform::AsWidget(m_dlg->GetDlgItem(IDC_PROGRESS)));
     std::vector<int> seen;
     QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) { seen.push_back(v); });
     std::atomic<bool> done{false};
@@ -41,7 +41,7 @@ TEST_F(Sends, AreServedWhileANestedModalDialogIsOpen) {
     OpenFound();
     std::atomic<bool> done{false};
     std::thread worker;
-    m_dlg->SetAboutBox([&](QWidget* parent) {
+    m_dlg->SetAboutBox([&](tern::platform::CDialog* parent) {
         CAboutDlg about(parent);
         // Only the About box's own modal loop runs while the worker waits on this thread.
         worker = std::thread([&] {
