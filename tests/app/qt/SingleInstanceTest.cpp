@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
 #include <algorithm>
 #include <filesystem>

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPushButton>
 
+#include "platform/qt/DialogWindow.h"
 #include "res/DialogTemplates.h"
 #include "tests/ui/DialogHarness.h"
 
@@ -31,7 +32,8 @@ TEST_F(Layout, ControlsSitWhereTheTemplatePutsThem) {
     Open("", false);
     const platform::DialogTemplate& t = res::MainDialogTemplate();
     const platform::DialogUnits& units = platform::AsDialogWindow(*m_dlg)->Units();
-    EXPECT_EQ(Window()->size(), QSize(units.ToPixelsX(t.cx), units.ToPixelsY(t.cy)));
+    EXPECT_EQ(platform::QtWindowOf(*m_dlg)->size(),
+              QSize(units.ToPixelsX(t.cx), units.ToPixelsY(t.cy)));
     for (const platform::ControlTemplate& c : t.controls) {
         QWidget* control = platform::AsWidget(m_dlg->GetDlgItem(c.id));
         ASSERT_NE(control, nullptr) << c.id;
