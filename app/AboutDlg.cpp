@@ -2,4 +2,5 @@
 
 #include "res/DialogTemplates.h"
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(tern::res::AboutDialogTemplate(), parent) {}
+CAboutDlg::CAboutDlg(tern::platform::CDialog* parent)
+    : CDialog(tern::res::AboutDialogTemplate(), parent) {}

@@ -1,9 +1,9 @@
 // The About box, on template 100.
 #pragma once
 
-#include "platform/qt/Dialog.h"
+#include "platform/Dialog.h"
 
 class CAboutDlg : public tern::platform::CDialog {
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit CAboutDlg(tern::platform::CDialog* parent = nullptr);
 };

@@ -1,20 +1,17 @@
 #include "app/TernUpdateApp.h"
 
-#include <QString>
 #include <cstdio>
 
 #include "app/AboutDlg.h"
-#include "platform/ExecutableName.h"
-#include "platform/qt/SingleInstance.h"
+#include "platform/SingleInstance.h"
 #include "res/Strings.h"
 #include "res/resource.h"
 #include "ui/TernUpdateDlg.h"
 
-CTernUpdateApp::CTernUpdateApp(int& argc, char** argv) : QApplication(argc, argv) {}
+CTernUpdateApp::CTernUpdateApp(int& argc, char** argv) : CWinApp(argc, argv) {}
 
 bool CTernUpdateApp::InitInstance() {
-    const std::string name = tern::platform::ExecutableBaseName();
-    tern::platform::SingleInstance instance(name);
+    tern::platform::SingleInstance instance(AppName());
     switch (instance.ClaimName()) {
         case tern::platform::SingleInstance::Claim::Second:
             // Another start of this program is running: bring its window forward and end
@@ -34,10 +31,8 @@ bool CTernUpdateApp::InitInstance() {
             }
             break;
     }
-    setApplicationName(QString::fromStdString(name));
-
     CTernUpdateDlg dlg;
-    dlg.SetAboutBox([](QWidget* parent) {
+    dlg.SetAboutBox([](tern::platform::CDialog* parent) {
         CAboutDlg about(parent);
         about.DoModal();
     });

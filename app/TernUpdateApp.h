@@ -2,12 +2,12 @@
 // then runs the main update dialog once; when the dialog closes, the program ends.
 #pragma once
 
-#include <QApplication>
+#include "platform/Application.h"
 
-class CTernUpdateApp : public QApplication {
+class CTernUpdateApp : public tern::platform::CWinApp {
 public:
     CTernUpdateApp(int& argc, char** argv);
 
     // Always false: there is no message loop of the application's own after the dialog.
-    bool InitInstance();
+    bool InitInstance() override;
 };

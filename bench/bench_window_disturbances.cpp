@@ -15,8 +15,9 @@
 #include <string>
 
 #include "bench/DisturbanceTable.h"
-#include "platform/qt/CommonDialogs.h"
-#include "platform/qt/SingleInstance.h"
+#include "platform/CommonDialogs.h"
+#include "platform/qt/DialogWindow.h"
+#include "platform/qt/InstanceEndpoint.h"
 #include "res/resource.h"
 #include "tests/support/linux/SocketPeers.h"
 #include "tests/support/linux/TerminalChild.h"
@@ -50,7 +51,7 @@ CaptureLateness RunInTheWindow(const std::string& folder, const std::string& end
     setenv("CORVO_SIM_CAPTURE", capture.c_str(), 1);
     auto dlg = std::make_unique<CTernUpdateDlg>();
     dlg->Create();
-    auto* port = qobject_cast<QLabel*>(dlg->GetDlgItem(IDC_OUTPUT_PORT));
+    auto* port = qobject_cast<QLabel*>(tern::platform::AsWidget(dlg->GetDlgItem(IDC_OUTPUT_PORT)));
     if (!ServeUntil([port] { return port->text() == "FIRM"; })) {
         failed.error = "discovery did not find the port";
         return failed;
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
                      instance.Problem().c_str());
         return 1;
     }
-    const std::string endpoint = tern::platform::SingleInstance::EndpointPath(name);
+    const std::string endpoint = tern::platform::SingleInstanceState::EndpointPath(name);
     std::vector<tern::bench::DisturbanceRow> rows = {
         {"none (window)", {}},
         {"idle connections to the window's instance endpoint (20 before Start, 20 during)", {}},

@@ -1,7 +1,7 @@
 // Dialog templates 102 (the main update dialog) and 100 (the About box).
 #pragma once
 
-#include "platform/qt/DialogTemplate.h"
+#include "platform/DialogTemplate.h"
 
 namespace tern::res {
 

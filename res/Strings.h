@@ -3,6 +3,9 @@
 
 #include <string>
 
+// The system's headers may name LoadString as a macro: every unit must see the same name.
+#include "platform/Window.h"
+
 namespace tern::res {
 
 // The string with resource id `id`, or the empty string when there is none.

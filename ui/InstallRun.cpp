@@ -5,7 +5,6 @@
 #include "platform/InstallLock.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
-#include "platform/qt/CommonDialogs.h"
 #include "ui/ProgressBarSink.h"
 #include "ui/TernUpdateDlg.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/ProgressControl.h"
-#include "platform/qt/Controls.h"
+#include "platform/Controls.h"
 
 class CProgressBarSink final : public IProgressControl {
 public:

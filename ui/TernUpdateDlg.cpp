@@ -1,17 +1,16 @@
 #include "ui/TernUpdateDlg.h"
 
-#include <QCoreApplication>
-#include <QPainter>
-#include <QThread>
+#include <chrono>
+#include <thread>
 
 #include "devlink/Handles.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/ComRuntime.h"
+#include "platform/CommonDialogs.h"
 #include "platform/ExecutableName.h"
-#include "platform/qt/CommonDialogs.h"
-#include "res/AppIcon.h"
 #include "res/DialogTemplates.h"
+#include "res/Strings.h"
 #include "res/resource.h"
 
 using namespace tern::platform;
@@ -21,15 +20,16 @@ namespace {
 constexpr char kDefaultExtension[] = "sdy";
 constexpr char kFileFilter[] = "SMF files (*.mid)|*.mid|All Files (*.*)|*.*||";
 constexpr uint32_t kOpenFlags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_SHAREAWARE;
-constexpr int kSystemIconSize = 32;
-constexpr unsigned long kServePauseMs = 2;
+constexpr ColorRef kWhite = MakeColorRef(0xFF, 0xFF, 0xFF);
+// The window serves its events this often while it waits for a worker (real time, whatever
+// clock discovery runs on).
+constexpr std::chrono::milliseconds kServePause{2};
 
 }  // namespace
 
-CTernUpdateDlg::CTernUpdateDlg(QWidget* pParent)
-    : CDialog(tern::res::MainDialogTemplate(), pParent),
-      m_hIcon(tern::res::LoadAppIcon()),
-      m_Brush(0xFF, 0xFF, 0xFF) {
+CTernUpdateDlg::CTernUpdateDlg(CDialog* pParent)
+    : CDialog(tern::res::MainDialogTemplate(), pParent), m_hIcon(LoadIconResource(IDR_MAINFRAME)) {
+    m_Brush.CreateSolidBrush(kWhite);
     CoInitialize(nullptr);
 }
 
@@ -42,7 +42,7 @@ CTernUpdateDlg::~CTernUpdateDlg() {
     CoUninitialize();
 }
 
-void CTernUpdateDlg::SetAboutBox(std::function<void(QWidget*)> showAboutBox) {
+void CTernUpdateDlg::SetAboutBox(std::function<void(CDialog*)> showAboutBox) {
     m_showAboutBox = std::move(showAboutBox);
 }
 
@@ -57,9 +57,17 @@ void CTernUpdateDlg::DoDataExchange() {
 
 bool CTernUpdateDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // The window manager owns the system menu here and it cannot be extended; the About...
+    // Where the window manager owns the system menu there is none to extend; the About...
     // button sends the same system command its "About..." item would.
-    setWindowIcon(m_hIcon);
+    if (CMenu* pSysMenu = GetSystemMenu()) {
+        const std::string strAboutMenu = tern::res::LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.empty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu.c_str());
+        }
+    }
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
 
     m_nTempo = kTempo;
     m_nStatus = tern::kStatusOk;
@@ -86,7 +94,7 @@ bool CTernUpdateDlg::PreTranslateMessage(const KeyMessage& message) {
             return DefaultPreTranslate(message);
         case VK_RETURN: {
             // The focused window decides, enabled or not.
-            QWidget* focus = GetFocus();
+            const WindowHandle focus = GetFocus();
             if (focus && focus == GetDlgItem(IDC_ABOUT)) {
                 SendSysCommand(IDM_ABOUTBOX);
             } else if (focus && focus == GetDlgItem(IDC_BROWSE)) {
@@ -162,18 +170,33 @@ void CTernUpdateDlg::OnBrowse() {
     m_Start.EnableWindow(false);
 }
 
-std::optional<QColor> CTernUpdateDlg::OnCtlColor(QWidget* control, int kind) {
+const CBrush* CTernUpdateDlg::OnCtlColor(CDC& dc, WindowHandle control, int kind) {
+    const CBrush* brush = CDialog::OnCtlColor(dc, control, kind);
+    // A read-only edit asks as a static control does: only the file-name field turns white.
     if (kind == CTLCOLOR_STATIC && control == GetDlgItem(IDC_FILE_NAME)) {
-        return m_Brush;
+        dc.SetBkColor(kWhite);
+        return &m_Brush;
     }
-    return CDialog::OnCtlColor(control, kind);
+    return brush;
 }
 
-void CTernUpdateDlg::OnPaintMinimized(QPainter& painter) {
-    const int x = (width() - kSystemIconSize + 1) / 2;
-    const int y = (height() - kSystemIconSize + 1) / 2;
-    painter.fillRect(rect(), palette().window());
-    m_hIcon.paint(&painter, x, y, kSystemIconSize, kSystemIconSize);
+void CTernUpdateDlg::OnPaint() {
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(*this);
+    SendIconEraseBackground(dc);
+    // The icon centred in the client area.
+    const Size icon = SystemIconSize();
+    const Size client = GetClientSize();
+    const int x = (client.cx - icon.cx + 1) / 2;
+    const int y = (client.cy - icon.cy + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+IconHandle CTernUpdateDlg::OnQueryDragIcon() {
+    return m_hIcon;
 }
 
 void CTernUpdateDlg::EnableBrowse(bool enable) {
@@ -211,16 +234,16 @@ void CTernUpdateDlg::StopDiscoveryServingEvents() {
     m_Discovery.RequestStop();
     // The worker may be waiting on this thread for an update it started before the stop.
     while (!m_Discovery.Finished()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QThread::msleep(kServePauseMs);
+        ServePendingEvents();
+        std::this_thread::sleep_for(kServePause);
     }
     m_Discovery.Wait();
 }
 
 void CTernUpdateDlg::WaitForInstallationServingEvents() {
     while (m_nBusy == 1 && m_InstallWorker.joinable()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QThread::msleep(kServePauseMs);
+        ServePendingEvents();
+        std::this_thread::sleep_for(kServePause);
     }
     if (m_InstallWorker.joinable()) {
         m_InstallWorker.join();  // its last act cleared the busy flag; nothing more to serve

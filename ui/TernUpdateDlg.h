@@ -4,8 +4,6 @@
 // anything, and Enter acts on whichever button has the focus.
 #pragma once
 
-#include <QColor>
-#include <QIcon>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -14,8 +12,8 @@
 
 #include "devlink/DiscoveryView.h"
 #include "devlink/DiscoveryWorker.h"
-#include "platform/qt/Controls.h"
-#include "platform/qt/Dialog.h"
+#include "platform/Controls.h"
+#include "platform/Dialog.h"
 
 class CTernUpdateDlg;
 class CVexDataPlay;
@@ -30,11 +28,11 @@ class CTernUpdateDlg : public tern::platform::CDialog, public IDiscoveryView {
 public:
     static constexpr int32_t kTempo = 500000;  // microseconds per quarter note
 
-    explicit CTernUpdateDlg(QWidget* pParent = nullptr);
+    explicit CTernUpdateDlg(tern::platform::CDialog* pParent = nullptr);
     ~CTernUpdateDlg() override;
 
     // The About box belongs to the application; it hands the dialog a way to show it.
-    void SetAboutBox(std::function<void(QWidget* parent)> showAboutBox);
+    void SetAboutBox(std::function<void(tern::platform::CDialog* parent)> showAboutBox);
 
     void OnBrowse();
     void OnStart();
@@ -50,8 +48,8 @@ public:
     // Written whole by the workers, read by the window: atomic words.
     std::atomic<int32_t> m_nStatus{0};
     std::atomic<int32_t> m_nBusy{0};
-    QIcon m_hIcon;
-    QColor m_Brush;
+    tern::platform::IconHandle m_hIcon = nullptr;
+    tern::platform::CBrush m_Brush;
     THREADPARAM m_Param{nullptr, nullptr};
 
 protected:
@@ -61,8 +59,11 @@ protected:
     void OnCommand(int id) override;
     void OnCancel() override;
     void OnSysCommand(uint32_t command, intptr_t param) override;
-    std::optional<QColor> OnCtlColor(QWidget* control, int kind) override;
-    void OnPaintMinimized(QPainter& painter) override;
+    const tern::platform::CBrush* OnCtlColor(tern::platform::CDC& dc,
+                                             tern::platform::WindowHandle control,
+                                             int kind) override;
+    void OnPaint() override;
+    tern::platform::IconHandle OnQueryDragIcon() override;
 
     // What discovery reports.
     void EnableBrowse(bool enable) override;
@@ -82,7 +83,7 @@ private:
 
     CDiscoveryWorker m_Discovery{*this};
     std::thread m_InstallWorker;
-    std::function<void(QWidget*)> m_showAboutBox;
+    std::function<void(tern::platform::CDialog*)> m_showAboutBox;
     bool m_bClosing = false;
 };
 

@@ -1,21 +1,15 @@
-#include "platform/qt/CommonDialogs.h"
+#include "platform/CommonDialogsBackend.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
-#include <atomic>
-#include <mutex>
-#include <thread>
+
+#include "platform/Window.h"
+#include "platform/qt/DialogWindow.h"
 
 namespace tern::platform {
 namespace {
-
-std::mutex g_seamMutex;
-OpenFileAnswer g_openFileAnswer;
-std::function<int(const MessageBoxCall&)> g_messageBoxAnswer;
-std::atomic<uint32_t> g_beeps{0};
-std::thread::id g_lastBeepThread;  // under g_seamMutex
 
 // "Name|patterns|Name|patterns||" as Qt's "Name (patterns);;Name (patterns)". The catch-all
 // pattern "*.*" would miss names without a dot here, so it becomes "*".
@@ -40,17 +34,9 @@ QString QtFilter(const char* filter) {
 
 }  // namespace
 
-std::string ShowOpenFileDialog(QWidget* owner, const char* defaultExtension, const char* filter,
-                               uint32_t flags) {
-    OpenFileAnswer answer;
-    {
-        std::lock_guard lock(g_seamMutex);
-        answer = g_openFileAnswer;
-    }
-    if (answer) {
-        return answer().value_or("");
-    }
-    QFileDialog dialog(owner);
+std::string NativeOpenFileDialog(CDialog* owner, const char* defaultExtension, const char* filter,
+                                 uint32_t flags) {
+    QFileDialog dialog(owner ? QtWindowOf(*owner) : nullptr);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode((flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
                                                    : QFileDialog::AnyFile);
@@ -63,50 +49,19 @@ std::string ShowOpenFileDialog(QWidget* owner, const char* defaultExtension, con
     return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
 }
 
-int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption,
-                   uint32_t type) {
-    std::function<int(const MessageBoxCall&)> answer;
-    {
-        std::lock_guard lock(g_seamMutex);
-        answer = g_messageBoxAnswer;
-    }
-    if (answer) {
-        return answer({text, caption, type});
-    }
+int NativeMessageBox(CDialog* owner, const std::string& text, const std::string& caption,
+                     uint32_t type) {
     const QMessageBox::Icon icon =
         (type & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon;
     QMessageBox box(icon, QString::fromLocal8Bit(caption.c_str()),
-                    QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok, owner);
+                    QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok,
+                    owner ? QtWindowOf(*owner) : nullptr);
     box.exec();
-    return 1;
+    return IDOK;
 }
 
-void MessageBeep(uint32_t) {
-    {
-        std::lock_guard lock(g_seamMutex);
-        g_lastBeepThread = std::this_thread::get_id();
-    }
-    ++g_beeps;
+void NativeBeep(uint32_t) {
     QApplication::beep();
-}
-
-void SetOpenFileAnswer(OpenFileAnswer answer) {
-    std::lock_guard lock(g_seamMutex);
-    g_openFileAnswer = std::move(answer);
-}
-
-void SetMessageBoxAnswer(std::function<int(const MessageBoxCall&)> answer) {
-    std::lock_guard lock(g_seamMutex);
-    g_messageBoxAnswer = std::move(answer);
-}
-
-uint32_t BeepCount() {
-    return g_beeps.load();
-}
-
-std::thread::id LastBeepThread() {
-    std::lock_guard lock(g_seamMutex);
-    return g_lastBeepThread;
 }
 
 }  // namespace tern::platform

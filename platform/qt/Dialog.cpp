@@ -1,338 +1,162 @@
-#include "platform/qt/Dialog.h"
+// CDialog on Qt: every operation goes to the dialog's Qt window.
+#include "platform/Dialog.h"
 
-#include "platform/qt/CommonDialogs.h"
-
-#include <sys/eventfd.h>
-#include <unistd.h>
-#include <QApplication>
-#include <QCloseEvent>
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QSocketNotifier>
 
-#include <cerrno>
-#include <thread>
+#include "platform/CommonDialogs.h"
+#include "platform/qt/DialogWindow.h"
 
 namespace tern::platform {
-namespace {
 
-Qt::Alignment AlignmentOf(uint32_t styles) {
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if (styles & kStyleRight) {
-        horizontal = Qt::AlignRight;
-    } else if (styles & kStyleCenter) {
-        horizontal = Qt::AlignHCenter;
-    }
-    return horizontal | ((styles & kStyleVCenter) ? Qt::AlignVCenter : Qt::AlignTop);
+QDialog* QtWindowOf(const CDialog& dialog) {
+    return AsDialogWindow(dialog);
 }
 
-void ApplyFrame(QFrame* frame, uint32_t styles) {
-    if (styles & kStyleSunken) {
-        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    } else if (styles & (kStyleStaticEdge | kStyleBorder)) {
-        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-    }
+DialogWindow* AsDialogWindow(const CDialog& dialog) {
+    return dialog.m_window.get();
 }
 
-Qt::WindowFlags FlagsOf(const DialogTemplate& t) {
-    Qt::WindowFlags flags =
-        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-    if (t.styles & kDialogSystemMenu) {
-        flags |= Qt::WindowSystemMenuHint;
-    }
-    if (t.styles & kDialogMinimizeBox) {
-        flags |= Qt::WindowMinimizeButtonHint;
-    }
-    return flags;
-}
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CDialog* parent)
+    : m_template(dialogTemplate),
+      m_parent(parent),
+      m_window(std::make_unique<DialogWindow>(*this, parent ? parent->m_window.get() : nullptr)) {}
 
-}  // namespace
-
-CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
-    : QDialog(parent, FlagsOf(dialogTemplate)), m_template(dialogTemplate) {
-    setFont(TemplateFont(m_template.fontFamily, m_template.fontPointSize));
-    m_units = std::make_unique<DialogUnits>(font());
-    setWindowTitle(QString::fromUtf8(m_template.title));
-    setFixedSize(m_units->ToPixelsX(m_template.cx), m_units->ToPixelsY(m_template.cy));
-    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    m_wakeNotifier = std::make_unique<QSocketNotifier>(m_wakeFd, QSocketNotifier::Read);
-    connect(m_wakeNotifier.get(), &QSocketNotifier::activated, this, [this] { ServeSends(); });
-    m_focusTracking =
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (!m_holdFocus && now && IndexOf(now) >= 0) {
-                m_focus = now;
-            }
-        });
-}
-
-CDialog::~CDialog() {
-    // Qt's part of the window outlives this one and still moves the focus and delivers
-    // events while it goes: none of that may reach this part any more.
-    disconnect(m_focusTracking);
-    m_wakeNotifier.reset();
-    ::close(m_wakeFd);
-    removeEventFilter(this);
-    for (const Control& c : m_controls) {
-        if (c.widget) {
-            c.widget->removeEventFilter(this);
-        }
-    }
-}
-
-void CDialog::CreateControls() {
-    m_controls.reserve(m_template.controls.size());
-    for (const ControlTemplate& item : m_template.controls) {
-        QWidget* widget = CreateControl(item);
-        widget->setGeometry(m_units->ToPixels(item.x, item.y, item.cx, item.cy));
-        widget->setEnabled(!(item.styles & kStyleDisabled));
-        widget->installEventFilter(this);
-        m_controls.push_back({&item, widget});
-        const int kind = item.kind == ControlKind::Edit && !(item.styles & kStyleReadOnly)
-                             ? CTLCOLOR_EDIT
-                             : CTLCOLOR_STATIC;
-        if (item.kind != ControlKind::PushButton) {
-            if (const auto colour = OnCtlColor(widget, kind)) {
-                QPalette palette = widget->palette();
-                palette.setColor(QPalette::Base, *colour);
-                palette.setColor(QPalette::Window, *colour);
-                widget->setPalette(palette);
-                widget->setAutoFillBackground(true);
-            }
-        }
-    }
-    installEventFilter(this);
-}
-
-QWidget* CDialog::CreateControl(const ControlTemplate& item) {
-    const QString text = QString::fromUtf8(item.text ? item.text : "");
-    switch (item.kind) {
-        case ControlKind::Static: {
-            auto* label = new QLabel(text, this);
-            label->setAlignment(AlignmentOf(item.styles));
-            ApplyFrame(label, item.styles);
-            return label;
-        }
-        case ControlKind::Edit: {
-            auto* edit = new QLineEdit(text, this);
-            edit->setReadOnly(item.styles & kStyleReadOnly);
-            edit->setFrame(item.styles & (kStyleBorder | kStyleSunken));
-            return edit;
-        }
-        case ControlKind::PushButton: {
-            auto* button = new QPushButton(text, this);
-            // Enter is the key filter's business; Qt must never press a button by itself.
-            button->setAutoDefault(false);
-            button->setDefault(false);
-            const int id = item.id;
-            connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
-            return button;
-        }
-        case ControlKind::ProgressBar: {
-            auto* bar = new QProgressBar(this);
-            bar->setRange(0, 100);
-            bar->setValue(0);
-            bar->setTextVisible(false);
-            return bar;
-        }
-        case ControlKind::Icon: {
-            auto* label = new QLabel(this);
-            if (item.icon) {
-                const QRect box = m_units->ToPixels(item.x, item.y, item.cx, item.cy);
-                label->setPixmap(item.icon().pixmap(box.size()));
-            }
-            return label;
-        }
-    }
-    return new QWidget(this);
-}
-
-void CDialog::Initialise() {
-    if (!m_created) {
-        CreateControls();
-        DoDataExchange();
-        m_created = true;
-    }
-    if (OnInitDialog()) {
-        FocusFirstTabStop();
-    }
-}
+CDialog::~CDialog() = default;
 
 int CDialog::DoModal() {
-    Initialise();
-    return exec();
+    m_window->Initialise();
+    return m_window->exec();
 }
 
 void CDialog::Create() {
-    Initialise();
-    show();
+    m_window->Initialise();
+    m_window->show();
 }
 
 void CDialog::EndDialog(int result) {
-    m_ending = true;
-    done(result);
-    m_ending = false;
+    m_window->EndDialog(result);
 }
 
-QWidget* CDialog::GetDlgItem(int id) const {
-    for (const Control& c : m_controls) {
-        if (c.item->id == id && id != -1) {
-            return c.widget;
-        }
-    }
+WindowHandle CDialog::GetSafeHwnd() const {
+    return AsHandle(m_window.get());
+}
+
+WindowHandle CDialog::GetDlgItem(int id) const {
+    return AsHandle(m_window->Item(id));
+}
+
+int CDialog::GetDlgCtrlID(WindowHandle control) const {
+    return m_window->IdOf(AsWidget(control));
+}
+
+WindowHandle CDialog::GetFocus() const {
+    return AsHandle(m_window->Focus());
+}
+
+CMenu* CDialog::GetSystemMenu() {
+    // The window manager owns the system menu here, and Qt offers no way to add to it.
     return nullptr;
 }
 
-int CDialog::GetDlgCtrlID(const QWidget* control) const {
-    const int index = IndexOf(control);
-    return index < 0 ? -1 : m_controls[static_cast<size_t>(index)].item->id;
+void CDialog::SetIcon(IconHandle icon, bool /*big*/) {
+    // Qt keeps one icon in every size for a window.
+    if (const auto* qicon = reinterpret_cast<const QIcon*>(icon)) {
+        m_window->setWindowIcon(*qicon);
+    }
 }
 
-int CDialog::IndexOf(const QWidget* widget) const {
-    for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (widget && m_controls[i].widget == widget) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+bool CDialog::IsIconic() const {
+    return m_window->isMinimized();
 }
 
-QWidget* CDialog::GetFocus() const {
-    return m_focus;
-}
-
-void CDialog::EnableControl(QWidget* control, bool enable) {
-    if (!control || control->isEnabled() == enable) {
-        return;
-    }
-    const bool hadFocus = control == m_focus;
-    m_holdFocus = hadFocus;
-    control->setEnabled(enable);
-    if (hadFocus && !enable) {
-        // Qt moved the focus to the next control; take it back to the window itself, so
-        // keys still arrive here and the disabled control is still the one they act on.
-        setFocus(Qt::OtherFocusReason);
-    }
-    m_holdFocus = false;
+Size CDialog::GetClientSize() const {
+    return {m_window->width(), m_window->height()};
 }
 
 void CDialog::SendSysCommand(uint32_t command, intptr_t param) {
     OnSysCommand(command, param);
 }
 
+void CDialog::SendIconEraseBackground(CDC& dc) {
+    if (auto* painter = reinterpret_cast<QPainter*>(dc.Handle())) {
+        painter->fillRect(m_window->rect(), m_window->palette().window());
+    }
+}
+
 void CDialog::Send(const std::function<void()>& fn) {
-    // A worker calls nothing in Qt: Qt would start keeping bookkeeping for the worker's
-    // thread, and its event queue hands objects over in ways the sanitizers cannot follow.
-    if (std::this_thread::get_id() == m_uiThread) {
-        fn();
-        return;
-    }
-    // The hand-off goes through a queue and a condition of our own; an eventfd, watched by
-    // the dialog's thread, wakes it.
-    SendRequest request{&fn, false};
-    {
-        std::lock_guard lock(m_sendMutex);
-        m_sends.push_back(&request);
-    }
-    const uint64_t one = 1;
-    while (::write(m_wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
-    }
-    std::unique_lock lock(m_sendMutex);
-    m_sendDone.wait(lock, [&request] { return request.done; });
+    m_window->Send(fn);
 }
 
 void CDialog::MessageBeep(uint32_t type) {
     Send([type] { platform::MessageBeep(type); });
 }
 
-void CDialog::ServeSends() {
-    uint64_t wakes = 0;
-    while (::read(m_wakeFd, &wakes, sizeof wakes) < 0 && errno == EINTR) {
-    }
-    for (;;) {
-        SendRequest* request;
-        {
-            std::lock_guard lock(m_sendMutex);
-            if (m_sends.empty()) {
-                return;
-            }
-            request = m_sends.front();
-            m_sends.pop_front();
-        }
-        (*request->fn)();
-        {
-            std::lock_guard lock(m_sendMutex);
-            request->done = true;
-        }
-        m_sendDone.notify_all();
+void CDialog::ServePendingEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void CDialog::EnableControl(WindowHandle control, bool enable) {
+    m_window->EnableControl(AsWidget(control), enable);
+}
+
+bool CDialog::IsControlEnabled(WindowHandle control) const {
+    return AsWidget(control) && AsWidget(control)->isEnabled();
+}
+
+void CDialog::SetControlText(WindowHandle control, const std::string& text) {
+    QWidget* widget = AsWidget(control);
+    const QString value = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(value);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(value);
+        edit->setCursorPosition(0);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(value);
+    } else if (widget) {
+        widget->setWindowTitle(value);
     }
 }
 
-bool CDialog::CanTakeFocus(size_t index, bool needTabStop) const {
-    const Control& c = m_controls[index];
-    return c.widget && c.widget->isEnabled() && !c.widget->isHidden() &&
-           c.widget->focusPolicy() != Qt::NoFocus &&
-           (!needTabStop || (c.item->styles & kStyleTabStop));
-}
-
-void CDialog::FocusControl(QWidget* widget) {
-    m_focus = widget;
-    widget->setFocus(Qt::TabFocusReason);
-}
-
-void CDialog::FocusFirstTabStop() {
-    for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (CanTakeFocus(i, true)) {
-            FocusControl(m_controls[i].widget);
-            return;
-        }
+std::string CDialog::GetControlText(WindowHandle control) const {
+    QWidget* widget = AsWidget(control);
+    QString value;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        value = label->text();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        value = edit->text();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        value = button->text();
+    } else if (widget) {
+        value = widget->windowTitle();
     }
+    return value.toLocal8Bit().toStdString();
 }
 
-void CDialog::MoveFocusOverTabStops(bool forward) {
-    const int count = static_cast<int>(m_controls.size());
-    const int from = IndexOf(m_focus);
-    for (int step = 1; step <= count; ++step) {
-        const int start = from < 0 ? (forward ? -1 : count) : from;
-        const int i = ((start + (forward ? step : -step)) % count + count) % count;
-        if (CanTakeFocus(static_cast<size_t>(i), true)) {
-            FocusControl(m_controls[static_cast<size_t>(i)].widget);
-            return;
-        }
+void CDialog::SetProgressRange(WindowHandle control, int lower, int upper) {
+    if (auto* bar = qobject_cast<QProgressBar*>(AsWidget(control))) {
+        bar->setRange(lower, upper);
     }
 }
 
-void CDialog::MoveFocusInGroup(bool forward) {
-    const int from = IndexOf(m_focus);
-    if (from < 0) {
-        return;
-    }
-    int first = from;
-    while (first > 0 && !(m_controls[static_cast<size_t>(first)].item->styles & kStyleGroup)) {
-        --first;
-    }
-    int end = from + 1;
-    while (end < static_cast<int>(m_controls.size()) &&
-           !(m_controls[static_cast<size_t>(end)].item->styles & kStyleGroup)) {
-        ++end;
-    }
-    const int size = end - first;
-    for (int step = 1; step < size; ++step) {
-        const int offset = ((from - first) + (forward ? step : -step)) % size;
-        const int i = first + (offset + size) % size;
-        if (CanTakeFocus(static_cast<size_t>(i), false)) {
-            FocusControl(m_controls[static_cast<size_t>(i)].widget);
-            return;
-        }
+void CDialog::SetProgressPos(WindowHandle control, int position) {
+    if (auto* bar = qobject_cast<QProgressBar*>(AsWidget(control))) {
+        bar->setValue(position);
     }
 }
 
-void CDialog::PressButton(QWidget* widget) {
-    if (auto* button = qobject_cast<QPushButton*>(widget); button && button->isEnabled()) {
-        button->click();
-    }
+int CDialog::GetProgressPos(WindowHandle control) const {
+    auto* bar = qobject_cast<QProgressBar*>(AsWidget(control));
+    return bar ? bar->value() : 0;
+}
+
+bool CDialog::OnInitDialog() {
+    return true;
 }
 
 bool CDialog::PreTranslateMessage(const KeyMessage& message) {
@@ -340,39 +164,7 @@ bool CDialog::PreTranslateMessage(const KeyMessage& message) {
 }
 
 bool CDialog::DefaultPreTranslate(const KeyMessage& message) {
-    if (message.kind != KeyMessageKind::KeyDown) {
-        return false;
-    }
-    switch (message.virtualKey) {
-        case VK_TAB:
-            MoveFocusOverTabStops(!message.shift);
-            return true;
-        case VK_LEFT:
-        case VK_UP:
-            MoveFocusInGroup(false);
-            return true;
-        case VK_RIGHT:
-        case VK_DOWN:
-            MoveFocusInGroup(true);
-            return true;
-        case VK_ESCAPE:
-            OnCommand(IDCANCEL);
-            return true;
-        case VK_RETURN: {
-            if (qobject_cast<QPushButton*>(m_focus)) {
-                PressButton(m_focus);
-                return true;
-            }
-            for (const Control& c : m_controls) {
-                if (c.item->styles & kStyleDefaultButton) {
-                    PressButton(c.widget);
-                }
-            }
-            return true;
-        }
-        default:
-            return false;
-    }
+    return m_window->DefaultPreTranslate(message);
 }
 
 void CDialog::OnCommand(int id) {
@@ -384,46 +176,19 @@ void CDialog::OnCommand(int id) {
 }
 
 void CDialog::OnSysCommand(uint32_t command, intptr_t) {
+    // Qt and the window manager carry out moving and minimising themselves; only the close
+    // reaches the dialog.
     if ((command & 0xFFF0u) == SC_CLOSE) {
         OnCommand(IDCANCEL);
     }
 }
 
-std::optional<QColor> CDialog::OnCtlColor(QWidget*, int) {
-    return std::nullopt;
+const CBrush* CDialog::OnCtlColor(CDC&, WindowHandle, int) {
+    return nullptr;
 }
 
-bool CDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress &&
-        (watched == this || IndexOf(qobject_cast<QWidget*>(watched)) >= 0)) {
-        return PreTranslateMessage(KeyMessageFrom(*static_cast<QKeyEvent*>(event)));
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CDialog::closeEvent(QCloseEvent* event) {
-    if (m_ending) {
-        event->accept();
-        return;
-    }
-    // The close box, Alt+F4 and the window manager: the dialog decides, as with any other
-    // system command.
-    event->ignore();
-    OnSysCommand(SC_CLOSE, 0);
-}
-
-void CDialog::paintEvent(QPaintEvent* event) {
-    if (isMinimized()) {
-        QPainter painter(this);
-        OnPaintMinimized(painter);
-        return;
-    }
-    QDialog::paintEvent(event);
-}
-
-void CDialog::reject() {
-    // Qt's own ways of dismissing a dialog go through the dialog's cancel handling too.
-    OnCommand(IDCANCEL);
+void CDialog::OnPaint() {
+    m_window->DefaultPaint();
 }
 
 }  // namespace tern::platform

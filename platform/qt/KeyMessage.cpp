@@ -1,4 +1,6 @@
-#include "platform/qt/KeyMessage.h"
+#include "platform/qt/DialogWindow.h"
+
+#include <QKeyEvent>
 
 namespace tern::platform {
 namespace {

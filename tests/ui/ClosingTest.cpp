@@ -16,9 +16,9 @@ TEST(DialogClosing, DuringDiscoveryTheWorkerStopsAndNothingLeaks) {
     dlg->Create();
     ASSERT_TRUE(ServeUntil([&] { return dlg->m_nStatus == 3; }));
     const auto start = std::chrono::steady_clock::now();
-    QTest::keyClick(dlg.get(), Qt::Key_Escape);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(dlg->result(), platform::IDCANCEL);
+    PressKey(*dlg, Key::Escape);
+    EXPECT_FALSE(IsShown(*dlg));
+    EXPECT_EQ(EndResult(*dlg), platform::IDCANCEL);
     dlg.reset();  // joins nothing that could still be running
     EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
     EXPECT_EQ(g_pCorvoAsync, nullptr);
@@ -33,9 +33,9 @@ TEST(DialogClosing, TheCloseBoxClosesAnIdleWindow) {
     dlg.Create();
     ASSERT_TRUE(ServeUntil(
         [&] { return dlg.m_nStatus == 0 && dlg.m_OutputPort.GetWindowText() == "FIRM"; }));
-    EXPECT_FALSE(dlg.close());  // the dialog ends itself rather than being closed under it
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), platform::IDCANCEL);
+    PressCloseBox(dlg);  // the dialog ends itself rather than being closed under it
+    EXPECT_FALSE(IsShown(dlg));
+    EXPECT_EQ(EndResult(dlg), platform::IDCANCEL);
 }
 
 }  // namespace

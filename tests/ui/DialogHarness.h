@@ -1,26 +1,25 @@
 // A main update dialog on the simulated bus, shown without a modal run so the test can drive
-// it with real key events while the window's thread serves the workers in between.
+// it with real key events while the window's thread serves the workers in between. The same
+// tests run on both dialog backends: everything toolkit-specific is in the driver.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/CommonDialogs.h"
 #include "platform/FakeClock.h"
-#include "platform/qt/CommonDialogs.h"
 #include "res/resource.h"
 #include "samples/SampleFirmware.h"
 #include "tests/support/ComponentEnvironment.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/DialogDriver.h"
 #include "ui/TernUpdateDlg.h"
 
 namespace tern::test {
@@ -33,8 +32,8 @@ inline bool ServeUntil(const std::function<bool()>& done,
         if (std::chrono::steady_clock::now() > end) {
             return false;
         }
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QTest::qSleep(1);
+        ServeEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
@@ -66,11 +65,10 @@ protected:
             m_env.SetScenario(scenario);
         }
         m_dlg = std::make_unique<CTernUpdateDlg>();
-        m_dlg->SetAboutBox([this](QWidget*) { ++m_aboutBoxes; });
+        m_dlg->SetAboutBox([this](tern::platform::CDialog*) { ++m_aboutBoxes; });
         m_dlg->Create();
         if (serve) {
-            m_dlg->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+            ASSERT_TRUE(Activate(*m_dlg));
         }
     }
 
@@ -80,24 +78,12 @@ protected:
         ASSERT_TRUE(ServeUntil([this] { return Text(IDC_OUTPUT_PORT) == "FIRM"; }));
     }
 
-    std::string Text(int id) const {
-        QWidget* w = m_dlg->GetDlgItem(id);
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            return label->text().toStdString();
-        }
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            return edit->text().toStdString();
-        }
-        return {};
-    }
-    bool Enabled(int id) const { return m_dlg->GetDlgItem(id)->isEnabled(); }
+    std::string Text(int id) const { return m_dlg->GetControlText(m_dlg->GetDlgItem(id)); }
+    bool Enabled(int id) const { return m_dlg->IsControlEnabled(m_dlg->GetDlgItem(id)); }
     int FocusId() const { return m_dlg->GetDlgCtrlID(m_dlg->GetFocus()); }
 
     // A key press and release where the keyboard focus really is.
-    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QWidget* target = QApplication::focusWidget();
-        QTest::keyClick(target ? target : m_dlg.get(), key, modifiers);
-    }
+    void Press(Key key) { PressKey(*m_dlg, key); }
 
     // Chooses `path` in the next file dialog and presses Browse.
     void Load(const std::string& path) {

@@ -1,5 +1,6 @@
 // The dialog's states, from start-up through discovery to loading files.
 #include "engine/VexDataPlay.h"
+#include "platform/qt/DialogWindow.h"
 #include "tests/support/GateClock.h"
 #include "tests/ui/DialogHarness.h"
 
@@ -38,7 +39,9 @@ TEST_F(DialogStates, StartingBeforeTheSearchHasActed) {
     Open("", false);
     Expect({"", "", true, false, 0});
     EXPECT_EQ(m_dlg->m_nTempo, 500000);
-    EXPECT_EQ(m_dlg->windowTitle().toStdString(), "Tern Update Program");
+    EXPECT_EQ(TitleOf(*m_dlg), "Tern Update Program");
+    // Icon 128 comes from the program's resources.
+    EXPECT_NE(m_dlg->m_hIcon, nullptr);
 }
 
 TEST_F(DialogStates, NoDeviceLinkWhenTheRootOrTheFirstListingFails) {
@@ -142,10 +145,17 @@ TEST_F(DialogStates, BrowseDoesNothingWhileItIsDisabled) {
 
 TEST_F(DialogStates, TheFileNameFieldIsWhiteAndReadOnly) {
     Open();
-    auto* edit = qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(IDC_FILE_NAME));
-    ASSERT_NE(edit, nullptr);
-    EXPECT_TRUE(edit->isReadOnly());
-    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(Qt::white));
+    constexpr platform::ColorRef kWhite = platform::MakeColorRef(0xFF, 0xFF, 0xFF);
+    EXPECT_EQ(TextBackgroundOf(*m_dlg, IDC_FILE_NAME), kWhite);
+    // Read-only: typing reaches the key filter, which swallows it, and nothing changes.
+    Load(WriteSample());
+    const std::string path = Text(IDC_FILE_NAME);
+    for (Key key : {Key::A, Key::Delete, Key::Backspace}) {
+        Press(key);
+    }
+    EXPECT_EQ(Text(IDC_FILE_NAME), path);
+    // The other fields keep the dialog's own background.
+    EXPECT_NE(TextBackgroundOf(*m_dlg, IDC_STATUS), kWhite);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
-#include "platform/qt/SingleInstance.h"
+#include "platform/qt/InstanceEndpoint.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/linux/MockLogind.h"
 #include "tests/support/linux/SocketPeers.h"
@@ -47,7 +47,7 @@ protected:
         Load(m_files.Write("firmware.mid", file));
         ASSERT_TRUE(Enabled(IDC_START));
         m_beepsBefore = platform::BeepCount();
-        QTest::mouseClick(m_dlg->GetDlgItem(IDC_START), Qt::LeftButton);
+        Click(*m_dlg, IDC_START);
     }
     bool RunEnded() {
         return ServeUntil([this] { return m_dlg->m_nBusy == 0; });
@@ -61,11 +61,9 @@ protected:
         EXPECT_FALSE(Enabled(IDC_BROWSE));
         EXPECT_FALSE(Enabled(IDC_START));
         EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
-        EXPECT_TRUE(m_dlg->isVisible());
+        EXPECT_TRUE(IsShown(*m_dlg));
     }
-    int Progress() const {
-        return qobject_cast<QProgressBar*>(m_dlg->GetDlgItem(IDC_PROGRESS))->value();
-    }
+    int Progress() const { return m_dlg->GetProgressPos(m_dlg->GetDlgItem(IDC_PROGRESS)); }
 
     std::string m_capture;
     uint32_t m_beepsBefore = 0;
@@ -124,9 +122,9 @@ TEST_F(InstallRun, EnterOnStartAfterARunClosesTheWindowWithoutAnotherRun) {
     ASSERT_TRUE(RunEnded());
     ASSERT_EQ(FocusId(), IDC_START);  // still there, though the button is disabled
     const size_t written = ReadCapture(m_capture).size();
-    Press(Qt::Key_Return);
-    EXPECT_FALSE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->result(), platform::IDCANCEL);
+    Press(Key::Return);
+    EXPECT_FALSE(IsShown(*m_dlg));
+    EXPECT_EQ(EndResult(*m_dlg), platform::IDCANCEL);
     EXPECT_EQ(platform::BeepCount(), m_beepsBefore + 1);
     EXPECT_EQ(ReadCapture(m_capture).size(), written);
 }
@@ -135,18 +133,18 @@ TEST_F(InstallRun, NeitherEscapeNorClosingInterruptsARun) {
     // Slow writes keep the run going long enough to try.
     StartRun("write_latency_us = 4000\n", samples::BuildSampleFirmware().file);
     ASSERT_TRUE(ServeUntil([this] { return Text(IDC_STATUS) == "Installing..."; }));
-    Press(Qt::Key_Escape);
-    EXPECT_TRUE(m_dlg->isVisible());
-    m_dlg->close();
-    EXPECT_TRUE(m_dlg->isVisible());
+    Press(Key::Escape);
+    EXPECT_TRUE(IsShown(*m_dlg));
+    PressCloseBox(*m_dlg);
+    EXPECT_TRUE(IsShown(*m_dlg));
     EXPECT_EQ(m_dlg->m_nBusy.load(), 1);
     // A second press of Start while the run is on starts nothing.
     m_dlg->OnStart();
     ASSERT_TRUE(RunEnded());
     ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
     // Once the run has ended, Escape closes the window.
-    Press(Qt::Key_Escape);
-    EXPECT_FALSE(m_dlg->isVisible());
+    Press(Key::Escape);
+    EXPECT_FALSE(IsShown(*m_dlg));
 }
 
 TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
@@ -154,7 +152,7 @@ TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
     const std::string program = "tern-test-run-" + std::to_string(getpid());
     platform::SingleInstance instance(program);
     ASSERT_EQ(instance.ClaimName(), platform::SingleInstance::Claim::First);
-    const std::string endpoint = platform::SingleInstance::EndpointPath(program);
+    const std::string endpoint = platform::SingleInstanceState::EndpointPath(program);
     m_capture = m_env.CaptureToFile();
     OpenFound("");
     const std::string firmware = m_files.Write("firmware.mid", samples::BuildSampleFirmware().file);
@@ -163,7 +161,7 @@ TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
     ASSERT_TRUE(before.WaitForOutput("open 10\n")) << before.Err();
 
     platform::SetClock(nullptr);  // this run keeps real time
-    QTest::mouseClick(m_dlg->GetDlgItem(IDC_START), Qt::LeftButton);
+    Click(*m_dlg, IDC_START);
     ChildProcess during = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("2.err"));
     ASSERT_TRUE(RunEnded());
     EXPECT_EQ(Text(IDC_STATUS), "Don't close this dialog until Ostrel completes rebooting.");

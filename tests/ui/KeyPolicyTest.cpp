@@ -23,19 +23,19 @@ TEST_F(KeyPolicy, TheFirstEnabledTabStopHasTheFocusAtStart) {
 }
 
 TEST_F(KeyPolicy, TabAndShiftTabVisitTheEnabledTabStopsInOrder) {
-    Press(Qt::Key_Tab);  // Start is disabled: skipped
+    Press(Key::Tab);  // Start is disabled: skipped
     EXPECT_EQ(FocusId(), IDC_ABOUT);
-    Press(Qt::Key_Tab);
+    Press(Key::Tab);
     EXPECT_EQ(FocusId(), IDC_BROWSE);
     Ready();
     const int forward[] = {IDC_START, IDC_ABOUT, IDC_BROWSE};
     for (int id : forward) {
-        Press(Qt::Key_Tab);
+        Press(Key::Tab);
         EXPECT_EQ(FocusId(), id);
     }
     const int backward[] = {IDC_ABOUT, IDC_START, IDC_BROWSE};
     for (int id : backward) {
-        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        Press(Key::ShiftTab);
         EXPECT_EQ(FocusId(), id);
     }
 }
@@ -43,65 +43,65 @@ TEST_F(KeyPolicy, TabAndShiftTabVisitTheEnabledTabStopsInOrder) {
 TEST_F(KeyPolicy, ArrowsMoveWithinTheFocusedControlsGroup) {
     Ready();
     struct Step {
-        Qt::Key key;
+        Key key;
         int focus;
     };
     // Browse shares its group with the file-name field; Start shares one with About...
-    const Step steps[] = {{Qt::Key_Left, IDC_FILE_NAME}, {Qt::Key_Down, IDC_BROWSE},
-                          {Qt::Key_Up, IDC_FILE_NAME},   {Qt::Key_Right, IDC_BROWSE},
-                          {Qt::Key_Tab, IDC_START},      {Qt::Key_Right, IDC_ABOUT},
-                          {Qt::Key_Down, IDC_START},     {Qt::Key_Up, IDC_ABOUT}};
+    const Step steps[] = {{Key::Left, IDC_FILE_NAME}, {Key::Down, IDC_BROWSE},
+                          {Key::Up, IDC_FILE_NAME},   {Key::Right, IDC_BROWSE},
+                          {Key::Tab, IDC_START},      {Key::Right, IDC_ABOUT},
+                          {Key::Down, IDC_START},     {Key::Up, IDC_ABOUT}};
     for (const Step& s : steps) {
         Press(s.key);
-        EXPECT_EQ(FocusId(), s.focus) << "after key " << s.key;
+        EXPECT_EQ(FocusId(), s.focus) << "after key " << static_cast<int>(s.key);
     }
 }
 
 TEST_F(KeyPolicy, EnterActsOnTheFocusedButton) {
-    Press(Qt::Key_Return);  // Browse
+    Press(Key::Return);  // Browse
     EXPECT_EQ(m_fileDialogs, 1);
-    Press(Qt::Key_Tab);
+    Press(Key::Tab);
     ASSERT_EQ(FocusId(), IDC_ABOUT);
-    Press(Qt::Key_Enter);
+    Press(Key::KeypadEnter);
     EXPECT_EQ(m_aboutBoxes, 1);
-    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(IsShown(*m_dlg));
 }
 
 TEST_F(KeyPolicy, EnterElsewhereAsksForAFileOnlyWhenNoneIsNamed) {
-    Press(Qt::Key_Left);
+    Press(Key::Left);
     ASSERT_EQ(FocusId(), IDC_FILE_NAME);
-    Press(Qt::Key_Return);
+    Press(Key::Return);
     ASSERT_EQ(m_messageBoxes.size(), 1u);
     EXPECT_EQ(m_messageBoxes[0].text, "Input Update File!!");
     EXPECT_EQ(m_messageBoxes[0].type, platform::MB_OK | platform::MB_ICONEXCLAMATION);
     EXPECT_EQ(m_messageBoxes[0].caption, "ui_tests");  // the program's file name
 
     Load(WriteSample());  // the focus stays in the field
-    Press(Qt::Key_Return);
+    Press(Key::Return);
     EXPECT_EQ(m_messageBoxes.size(), 1u);  // a path is named: nothing happens
     EXPECT_EQ(m_fileDialogs, 1);
 }
 
 TEST_F(KeyPolicy, EveryOtherKeyDoesNothing) {
     Ready();
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_A, Qt::Key_Z, Qt::Key_5, Qt::Key_Delete,
-                        Qt::Key_Home, Qt::Key_F1, Qt::Key_Backspace}) {
+    for (Key key : {Key::Space, Key::A, Key::Z, Key::Digit5, Key::Delete, Key::Home, Key::F1,
+                    Key::Backspace}) {
         Press(key);
-        EXPECT_EQ(FocusId(), IDC_BROWSE) << key;
+        EXPECT_EQ(FocusId(), IDC_BROWSE) << static_cast<int>(key);
     }
     EXPECT_EQ(m_fileDialogs, 1);  // only the load above
-    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(IsShown(*m_dlg));
     EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
 }
 
 TEST_F(KeyPolicy, EscapeClosesTheIdleWindowWithTheCancelResult) {
-    Press(Qt::Key_Escape);
-    EXPECT_FALSE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->result(), platform::IDCANCEL);
+    Press(Key::Escape);
+    EXPECT_FALSE(IsShown(*m_dlg));
+    EXPECT_EQ(EndResult(*m_dlg), platform::IDCANCEL);
 }
 
 TEST_F(KeyPolicy, TheAboutButtonOpensTheAboutBox) {
-    QTest::mouseClick(m_dlg->GetDlgItem(IDC_ABOUT), Qt::LeftButton);
+    Click(*m_dlg, IDC_ABOUT);
     EXPECT_EQ(m_aboutBoxes, 1);
 }
 

@@ -1,8 +1,7 @@
 // Control updates from a worker: applied on the window's thread in the order they were made,
 // and served while a nested modal dialog runs there.
-#include <QProgressBar>
-#include <QTimer>
 #include <atomic>
+#include <functional>
 #include <numeric>
 #include <thread>
 
@@ -18,15 +17,13 @@ class Sends : public DialogTest {};
 
 TEST_F(Sends, AreAppliedInTheOrderAWorkerMakesThem) {
     OpenFound();
-    auto* bar = qobject_cast<QProgressBar*>(m_dlg->GetDlgItem(IDC_PROGRESS));
-    std::vector<int> seen;
-    QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) { seen.push_back(v); });
     std::atomic<bool> done{false};
+    std::vector<int> seen;
     std::thread worker([&] {
         for (int i = 1; i <= 100; ++i) {
             m_dlg->m_Progress.SetPos(i);
-            // Send semantics: applied before the call returned.
-            EXPECT_EQ(m_dlg->m_Progress.GetPos(), i);
+            // Send semantics: applied before the call returned, so before the next was made.
+            seen.push_back(m_dlg->m_Progress.GetPos());
         }
         done = true;
     });
@@ -41,21 +38,22 @@ TEST_F(Sends, AreServedWhileANestedModalDialogIsOpen) {
     OpenFound();
     std::atomic<bool> done{false};
     std::thread worker;
-    m_dlg->SetAboutBox([&](QWidget* parent) {
+    m_dlg->SetAboutBox([&](tern::platform::CDialog* parent) {
         CAboutDlg about(parent);
         // Only the About box's own modal loop runs while the worker waits on this thread.
         worker = std::thread([&] {
             m_dlg->m_Status.SetWindowText("from a worker");
             done = true;
         });
-        QTimer poll;
         const auto giveUp = std::chrono::steady_clock::now() + 10s;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
+        std::function<void()> poll = [&] {
             if (done || std::chrono::steady_clock::now() > giveUp) {
                 about.EndDialog(platform::IDOK);
+            } else {
+                RunOnWindowThreadAfter(5, poll);
             }
-        });
-        poll.start(5);
+        };
+        RunOnWindowThreadAfter(5, poll);
         about.DoModal();
     });
     m_dlg->SendSysCommand(IDM_ABOUTBOX);

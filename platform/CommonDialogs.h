@@ -2,31 +2,28 @@
 // of a person.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "platform/Window.h"
+
 namespace tern::platform {
 
-constexpr uint32_t OFN_HIDEREADONLY = 0x4;
-constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
-constexpr uint32_t OFN_SHAREAWARE = 0x4000;
-constexpr uint32_t MB_OK = 0x0;
-constexpr uint32_t MB_ICONEXCLAMATION = 0x30;
+class CDialog;
 
 // Shows a modal open-file dialog owned by `owner`. `filter` is "Name|patterns|...||". Returns
 // the full path the dialog holds when it ends: empty after a cancel.
-std::string ShowOpenFileDialog(QWidget* owner, const char* defaultExtension, const char* filter,
+std::string ShowOpenFileDialog(CDialog* owner, const char* defaultExtension, const char* filter,
                                uint32_t flags);
 
 // Shows a modal message box; returns the button pressed (1 for OK).
-int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption,
+int ShowMessageBox(CDialog* owner, const std::string& text, const std::string& caption,
                    uint32_t type);
 
-// The default system sound, on the calling thread: the toolkit's thread. Workers beep through
+// The default system sound, on the calling thread: the window's thread. Workers beep through
 // CDialog::MessageBeep instead.
 void MessageBeep(uint32_t type);
 

@@ -1,10 +1,12 @@
 // One instance per program name: two real processes of the program, and the request that
 // brings the first one's window forward.
-#include "platform/qt/SingleInstance.h"
+#include "platform/qt/InstanceEndpoint.h"
 
 #include <signal.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
 #include <algorithm>
 #include <filesystem>
@@ -24,7 +26,7 @@ using namespace std::chrono_literals;
 bool WaitHeld(const std::string& program) {
     const auto end = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < end) {
-        if (platform::ProcessLockHeld(platform::SingleInstance::LockPath(program))) {
+        if (platform::ProcessLockHeld(platform::SingleInstanceState::LockPath(program))) {
             return true;
         }
         std::this_thread::sleep_for(20ms);
@@ -104,7 +106,7 @@ TEST(SingleInstance, IdleConnectionsNeitherHoldTheWindowNorStayOpen) {
     ASSERT_EQ(instance.ClaimName(), platform::SingleInstance::Claim::First);
     TempDir dir;
     ChildProcess idle =
-        StartPeer(IdleConnectionsCommand(platform::SingleInstance::EndpointPath(program), 40),
+        StartPeer(IdleConnectionsCommand(platform::SingleInstanceState::EndpointPath(program), 40),
                   dir.PathOf("idle.err"));
     ASSERT_TRUE(idle.WaitForOutput("open 40\n")) << idle.Out() << idle.Err();
     EXPECT_LT(LongestStall(1000ms), 200ms);
@@ -122,8 +124,8 @@ TEST(SingleInstance, IdleConnectionsNeitherHoldTheWindowNorStayOpen) {
     EXPECT_TRUE(ServeUntil([&] { return QApplication::activeWindow() == &target; }, 5s));
 
     // Connections that never send their line are dropped after a while.
-    EXPECT_TRUE(ServeUntil([&] { return instance.OpenConnections() == 0; }, 10s))
-        << instance.OpenConnections() << " still open";
+    EXPECT_TRUE(ServeUntil([&] { return instance.State().OpenConnections() == 0; }, 10s))
+        << instance.State().OpenConnections() << " still open";
 }
 
 TEST(SingleInstance, AnotherUserCanNeitherReachNorTakeTheEndpoint) {
@@ -135,7 +137,8 @@ TEST(SingleInstance, AnotherUserCanNeitherReachNorTakeTheEndpoint) {
     ASSERT_EQ(instance.ClaimName(), platform::SingleInstance::Claim::First);
     TempDir dir;
     ChildProcess other(
-        kSetpriv, AsOtherUser(ReachAttemptCommand(platform::SingleInstance::EndpointPath(program))),
+        kSetpriv,
+        AsOtherUser(ReachAttemptCommand(platform::SingleInstanceState::EndpointPath(program))),
         dir.PathOf("other.err"));
     EXPECT_EQ(other.Finish(), 0) << other.Err();
     EXPECT_EQ(other.Out(), "connect denied\nbind denied\n");

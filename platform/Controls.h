@@ -3,9 +3,9 @@
 // the order the worker made its calls. Bound to their controls with DDX_Control.
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
 #include <string>
+
+#include "platform/Window.h"
 
 namespace tern::platform {
 
@@ -18,14 +18,14 @@ public:
     // Texts are 8-bit, in the system's encoding.
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;
-    QWidget* GetSafeHwnd() const { return m_widget; }
+    WindowHandle GetSafeHwnd() const { return m_control; }
 
 protected:
     CDialog* Dialog() const { return m_dialog; }
 
 private:
     friend void DDX_Control(CDialog& dialog, int id, CWnd& wrapper);
-    QPointer<QWidget> m_widget;
+    WindowHandle m_control = nullptr;
     CDialog* m_dialog = nullptr;
 };
 

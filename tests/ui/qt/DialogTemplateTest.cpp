@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPushButton>
 
+#include "platform/qt/DialogWindow.h"
 #include "res/DialogTemplates.h"
 #include "tests/ui/DialogHarness.h"
 
@@ -30,16 +31,17 @@ class Layout : public DialogTest {};
 TEST_F(Layout, ControlsSitWhereTheTemplatePutsThem) {
     Open("", false);
     const platform::DialogTemplate& t = res::MainDialogTemplate();
-    const platform::DialogUnits& units = m_dlg->Units();
-    EXPECT_EQ(m_dlg->size(), QSize(units.ToPixelsX(t.cx), units.ToPixelsY(t.cy)));
+    const platform::DialogUnits& units = platform::AsDialogWindow(*m_dlg)->Units();
+    EXPECT_EQ(platform::QtWindowOf(*m_dlg)->size(),
+              QSize(units.ToPixelsX(t.cx), units.ToPixelsY(t.cy)));
     for (const platform::ControlTemplate& c : t.controls) {
-        QWidget* control = m_dlg->GetDlgItem(c.id);
+        QWidget* control = platform::AsWidget(m_dlg->GetDlgItem(c.id));
         ASSERT_NE(control, nullptr) << c.id;
         EXPECT_EQ(control->geometry(), units.ToPixels(c.x, c.y, c.cx, c.cy)) << c.id;
     }
     // No button is a default button: Enter belongs to the key filter alone.
     for (int id : {IDC_BROWSE, IDC_START, IDC_ABOUT}) {
-        auto* button = qobject_cast<QPushButton*>(m_dlg->GetDlgItem(id));
+        auto* button = qobject_cast<QPushButton*>(platform::AsWidget(m_dlg->GetDlgItem(id)));
         ASSERT_NE(button, nullptr);
         EXPECT_FALSE(button->isDefault() || button->autoDefault()) << id;
     }

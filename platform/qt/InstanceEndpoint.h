@@ -1,5 +1,5 @@
-// One running instance per program name and user. The first start takes a lock named after
-// the executable's base name, held until the process ends, and serves an endpoint on which a
+// The single-instance rule with Qt on Linux: the first start takes a lock named after the
+// executable's base name, held until the process ends, and serves an endpoint on which a
 // later start asks it to bring its window to the foreground. Both live in the user's private
 // folder, out of other users' reach.
 //
@@ -13,24 +13,21 @@
 #include <memory>
 #include <string>
 
+#include "platform/SingleInstance.h"
+
 namespace tern::platform {
 
-class SingleInstance : public QObject {
+class SingleInstanceState : public QObject {
     Q_OBJECT
 
 public:
-    enum class Claim { First, Second, Unavailable };
+    using Claim = SingleInstance::Claim;
 
-    explicit SingleInstance(const std::string& programName);
+    explicit SingleInstanceState(const std::string& programName);
 
-    // First: this process is now the one instance (and stays so until it ends). Second:
-    // another process holds the name. Unavailable: the rule cannot be kept here (see
-    // Problem()); the program then runs on its own rather than lock its user out.
     Claim ClaimName();
     const std::string& Problem() const { return m_problem; }
-
-    // From a later start: asks the running instance to bring its top-level window whose
-    // title is exactly `windowTitle` to the foreground. False when none answers.
+    // Asks the running instance over its endpoint; false when none answers.
     bool AskToRaise(const std::string& windowTitle);
 
     // How many connections are being read now (for tests).

@@ -1,4 +1,4 @@
-#include "platform/qt/SingleInstance.h"
+#include "platform/qt/InstanceEndpoint.h"
 
 #include <QApplication>
 #include <QLocalSocket>
@@ -29,17 +29,35 @@ std::string PathIn(const std::string& programName, const char* suffix) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(const std::string& programName) : m_programName(programName) {}
+SingleInstance::SingleInstance(const std::string& programName)
+    : m_state(std::make_unique<SingleInstanceState>(programName)) {}
 
-std::string SingleInstance::LockPath(const std::string& programName) {
+SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Claim SingleInstance::ClaimName() {
+    return m_state->ClaimName();
+}
+
+const std::string& SingleInstance::Problem() const {
+    return m_state->Problem();
+}
+
+bool SingleInstance::AskToRaise(const std::string& windowTitle) {
+    return m_state->AskToRaise(windowTitle);
+}
+
+SingleInstanceState::SingleInstanceState(const std::string& programName)
+    : m_programName(programName) {}
+
+std::string SingleInstanceState::LockPath(const std::string& programName) {
     return PathIn(programName, ".lock");
 }
 
-std::string SingleInstance::EndpointPath(const std::string& programName) {
+std::string SingleInstanceState::EndpointPath(const std::string& programName) {
     return PathIn(programName, ".socket");
 }
 
-SingleInstance::Claim SingleInstance::ClaimName() {
+SingleInstanceState::Claim SingleInstanceState::ClaimName() {
     const PrivateFolder folder = UserPrivateFolder();
     if (folder.path.empty()) {
         m_problem = folder.problem;
@@ -74,7 +92,7 @@ SingleInstance::Claim SingleInstance::ClaimName() {
     return Claim::First;
 }
 
-void SingleInstance::Adopt(QLocalSocket* connection) {
+void SingleInstanceState::Adopt(QLocalSocket* connection) {
     if (OpenConnections() > kMaxOpenConnections) {
         connection->abort();
         connection->deleteLater();
@@ -89,7 +107,7 @@ void SingleInstance::Adopt(QLocalSocket* connection) {
     Read(connection);  // what came with the connection
 }
 
-void SingleInstance::Read(QLocalSocket* connection) {
+void SingleInstanceState::Read(QLocalSocket* connection) {
     if (!connection->canReadLine()) {
         if (connection->bytesAvailable() > kMaxRequestBytes) {
             connection->abort();
@@ -105,12 +123,12 @@ void SingleInstance::Read(QLocalSocket* connection) {
     }
 }
 
-int SingleInstance::OpenConnections() const {
+int SingleInstanceState::OpenConnections() const {
     // Each connection is the server's child until it is deleted.
     return m_server ? static_cast<int>(m_server->findChildren<QLocalSocket*>().size()) : 0;
 }
 
-bool SingleInstance::AskToRaise(const std::string& windowTitle) {
+bool SingleInstanceState::AskToRaise(const std::string& windowTitle) {
     const std::string endpoint = EndpointPath(m_programName);
     if (endpoint.empty()) {
         return false;

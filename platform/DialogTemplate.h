@@ -1,8 +1,8 @@
 // A dialog described as data: its frame and every control with id, kind, text and position
 // in dialog units, in creation (and tab) order, and the styles that matter to the program.
+// Both dialog backends build their windows from this one description.
 #pragma once
 
-#include <QIcon>
 #include <cstdint>
 #include <span>
 
@@ -41,7 +41,7 @@ struct ControlTemplate {
     const char* text;
     int x, y, cx, cy;  // dialog units
     uint32_t styles;
-    QIcon (*icon)();  // for ControlKind::Icon
+    int iconId;  // for ControlKind::Icon: the icon resource it shows
 };
 
 struct DialogTemplate {
