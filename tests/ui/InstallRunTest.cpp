@@ -6,6 +6,7 @@
 #include "platform/InstallLock.h"
 #include "platform/qt/InstanceEndpoint.h"
 #include "tests/support/CaptureTiming.h"
+#include "tests/support/ExpectedWrites.h"
 #include "tests/support/linux/MockLogind.h"
 #include "tests/support/linux/SocketPeers.h"
 #include "tests/ui/DialogHarness.h"
@@ -14,29 +15,6 @@ namespace tern::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// What the port must receive for these SysEx events: 0xF0 and up to 4,095 data bytes, then
-// pieces of up to 4,096, each as lowercase hex.
-std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>& events) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::vector<std::string> writes;
-    for (const auto& e : events) {
-        std::string piece = "f0";
-        size_t room = 4095;
-        for (uint8_t byte : e.data) {
-            if (room == 0) {
-                writes.push_back(piece);
-                piece.clear();
-                room = 4096;
-            }
-            piece += kHex[byte >> 4];
-            piece += kHex[byte & 0xF];
-            --room;
-        }
-        writes.push_back(piece);
-    }
-    return writes;
-}
 
 class InstallRun : public DialogTest {
 protected:
