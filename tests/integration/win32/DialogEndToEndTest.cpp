@@ -24,6 +24,7 @@
 #include "tests/support/Environment.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/win32/Input.h"
 
 namespace tern::test {
 namespace {
@@ -79,46 +80,24 @@ bool ControlEnabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
-void SendInputs(std::vector<INPUT> inputs) {
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    std::this_thread::sleep_for(50ms);  // let the window's thread take them
+// Input, then a moment for the window's thread to take it.
+void Settle() {
+    std::this_thread::sleep_for(50ms);
 }
 
 void PressKey(WORD key) {
-    INPUT down{};
-    down.type = INPUT_KEYBOARD;
-    down.ki.wVk = key;
-    INPUT up = down;
-    up.ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInputs({down, up});
+    SendKeyPress(key);
+    Settle();
 }
 
 void TypeText(const std::string& text) {
-    std::vector<INPUT> inputs;
-    for (char c : text) {
-        INPUT down{};
-        down.type = INPUT_KEYBOARD;
-        down.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
-        down.ki.dwFlags = KEYEVENTF_UNICODE;
-        INPUT up = down;
-        up.ki.dwFlags |= KEYEVENTF_KEYUP;
-        inputs.push_back(down);
-        inputs.push_back(up);
-    }
-    SendInputs(inputs);
+    SendText(text);
+    Settle();
 }
 
-// A left click in the middle of the dialog's control `id`.
 void ClickControl(HWND dialog, int id) {
-    RECT box{};
-    GetWindowRect(GetDlgItem(dialog, id), &box);
-    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
-    INPUT down{};
-    down.type = INPUT_MOUSE;
-    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    INPUT up = down;
-    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInputs({down, up});
+    SendClickOn(GetDlgItem(dialog, id));
+    Settle();
 }
 
 bool BringForward(HWND window) {
