@@ -1,73 +1,15 @@
 // A complete update in the window on the simulated Ostrel, and the ways a run can end.
-#include <QProgressBar>
 #include <thread>
 
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
-#include "platform/qt/InstanceEndpoint.h"
-#include "tests/support/CaptureTiming.h"
-#include "tests/support/linux/MockLogind.h"
-#include "tests/support/linux/SocketPeers.h"
-#include "tests/ui/DialogHarness.h"
+#include "tests/support/ExpectedWrites.h"
+#include "tests/ui/InstallRunHarness.h"
 
 namespace tern::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// What the port must receive for these SysEx events: 0xF0 and up to 4,095 data bytes, then
-// pieces of up to 4,096, each as lowercase hex.
-std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>& events) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::vector<std::string> writes;
-    for (const auto& e : events) {
-        std::string piece = "f0";
-        size_t room = 4095;
-        for (uint8_t byte : e.data) {
-            if (room == 0) {
-                writes.push_back(piece);
-                piece.clear();
-                room = 4096;
-            }
-            piece += kHex[byte >> 4];
-            piece += kHex[byte & 0xF];
-            --room;
-        }
-        writes.push_back(piece);
-    }
-    return writes;
-}
-
-class InstallRun : public DialogTest {
-protected:
-    // Opens the window on `scenario`, loads `file` and presses Start with the mouse.
-    void StartRun(const std::string& scenario, const samples::Bytes& file) {
-        m_capture = m_env.CaptureToFile();
-        OpenFound(scenario);
-        Load(m_files.Write("firmware.mid", file));
-        ASSERT_TRUE(Enabled(IDC_START));
-        m_beepsBefore = platform::BeepCount();
-        Click(*m_dlg, IDC_START);
-    }
-    bool RunEnded() {
-        return ServeUntil([this] { return m_dlg->m_nBusy == 0; });
-    }
-    void ExpectEnded(const std::string& status, uint32_t code) {
-        EXPECT_EQ(Text(IDC_STATUS), status);
-        EXPECT_EQ(static_cast<uint32_t>(m_dlg->m_nStatus.load()), code);
-        EXPECT_EQ(platform::BeepCount(), m_beepsBefore + 1);
-        EXPECT_EQ(platform::LastBeepThread(), std::this_thread::get_id())
-            << "beeped off the window's thread";
-        EXPECT_FALSE(Enabled(IDC_BROWSE));
-        EXPECT_FALSE(Enabled(IDC_START));
-        EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
-        EXPECT_TRUE(IsShown(*m_dlg));
-    }
-    int Progress() const { return m_dlg->GetProgressPos(m_dlg->GetDlgItem(IDC_PROGRESS)); }
-
-    std::string m_capture;
-    uint32_t m_beepsBefore = 0;
-};
 
 TEST_F(InstallRun, ACompleteUpdateSendsEveryBlockAndAnnouncesTheReboot) {
     const auto sample = samples::BuildSampleFirmware();
@@ -145,61 +87,6 @@ TEST_F(InstallRun, NeitherEscapeNorClosingInterruptsARun) {
     // Once the run has ended, Escape closes the window.
     Press(Key::Escape);
     EXPECT_FALSE(IsShown(*m_dlg));
-}
-
-TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
-    // The window serves the endpoint on the thread the progress updates wait on.
-    const std::string program = "tern-test-run-" + std::to_string(getpid());
-    platform::SingleInstance instance(program);
-    ASSERT_EQ(instance.ClaimName(), platform::SingleInstance::Claim::First);
-    const std::string endpoint = platform::SingleInstanceState::EndpointPath(program);
-    m_capture = m_env.CaptureToFile();
-    OpenFound("");
-    const std::string firmware = m_files.Write("firmware.mid", samples::BuildSampleFirmware().file);
-    Load(firmware);
-    ChildProcess before = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("1.err"));
-    ASSERT_TRUE(before.WaitForOutput("open 10\n")) << before.Err();
-
-    platform::SetClock(nullptr);  // this run keeps real time
-    Click(*m_dlg, IDC_START);
-    ChildProcess during = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("2.err"));
-    ASSERT_TRUE(RunEnded());
-    EXPECT_EQ(Text(IDC_STATUS), "Don't close this dialog until Ostrel completes rebooting.");
-
-    const CaptureLateness late = MeasureCaptureLateness(m_capture, firmware);
-    ASSERT_EQ(late.error, "");
-    // Each idle connection used to hold a write back by a second; a loaded machine's own
-    // stalls stay far below this margin.
-    EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
-}
-
-TEST_F(InstallRun, SleepIsInhibitedExactlyWhileTheWritesGoOut) {
-    PrivateBus bus(m_files);
-    MockLogind logind(m_files, bus);
-    ASSERT_FALSE(HasFailure());
-    // Slow writes stretch the transfer; and the worker waits for this thread at its next
-    // progress update, so the run cannot end while the test asks.
-    StartRun("write_latency_us = 20000\n", samples::BuildSampleFirmware().file);
-    ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
-    const std::vector<Inhibitor> held = logind.Client().ListInhibitors();
-    ASSERT_EQ(held.size(), 1u);
-    EXPECT_EQ(held[0].what, "sleep:idle");
-    EXPECT_EQ(held[0].mode, "block");
-    EXPECT_EQ(held[0].who, "Tern Update Program");
-
-    ASSERT_TRUE(RunEnded());
-    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
-    EXPECT_EQ(logind.Client().InhibitCalls().size(), 1u);
-    EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
-}
-
-TEST_F(InstallRun, WithoutASystemBusTheRunStillInstalls) {
-    SystemBusAddress nowhere("unix:path=" + m_files.PathOf("no-bus"));
-    const auto sample = samples::BuildSampleFirmware();
-    StartRun("", sample.file);
-    ASSERT_TRUE(RunEnded());
-    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
-    EXPECT_EQ(ReadCapture(m_capture).size(), ExpectedWrites(sample.sysex).size());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -21,12 +20,11 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ComponentEnvironment.h"
 #include "tests/support/Environment.h"
+#include "tests/support/ExpectedWrites.h"
 #include "tests/support/TempDir.h"
 
 namespace tern::test {
 namespace {
-
-constexpr uint32_t kPieceBytes = 4096;
 
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH];
@@ -63,26 +61,6 @@ bool ClassKeyExists() {
     }
     RegCloseKey(key);
     return true;
-}
-
-// The writes the sample must reach the port as: each message as 0xF0 and its data, in
-// pieces of at most 4,096 bytes.
-std::vector<std::string> ExpectedWrites() {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::vector<std::string> writes;
-    for (const samples::SampleSysEx& event : samples::BuildSampleFirmware().sysex) {
-        std::vector<uint8_t> bytes{0xF0};
-        bytes.insert(bytes.end(), event.data.begin(), event.data.end());
-        for (size_t at = 0; at < bytes.size(); at += kPieceBytes) {
-            std::string hex;
-            for (size_t i = at; i < std::min(bytes.size(), at + kPieceBytes); ++i) {
-                hex += kHex[bytes[i] >> 4];
-                hex += kHex[bytes[i] & 0x0F];
-            }
-            writes.push_back(hex);
-        }
-    }
-    return writes;
 }
 
 class RegisteredComponent : public testing::Test {
@@ -137,7 +115,7 @@ TEST_F(RegisteredComponent, RegisterListInstallUnregisterAndAFailingWrite) {
     EXPECT_EQ(Flash({"install", m_sample}, &out, &err), cli::kExitSuccess) << err;
     EXPECT_NE(out.find(kTextRebooting), std::string::npos) << out;
     const std::vector<CapturedWrite> written = ReadCapture(capture);
-    const std::vector<std::string> expected = ExpectedWrites();
+    const std::vector<std::string> expected = ExpectedWrites(samples::BuildSampleFirmware().sysex);
     ASSERT_EQ(written.size(), expected.size());
     for (size_t i = 0; i < written.size(); ++i) {
         EXPECT_FALSE(written[i].failed) << "write " << i;

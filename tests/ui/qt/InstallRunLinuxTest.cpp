@@ -1,0 +1,73 @@
+// The window's run beside the Linux backend's peers: idle connections to the instance
+// endpoint, the login manager's sleep inhibitor, a machine without a system bus.
+#include <unistd.h>
+
+#include "platform/qt/InstanceEndpoint.h"
+#include "tests/support/CaptureTiming.h"
+#include "tests/support/ExpectedWrites.h"
+#include "tests/support/linux/MockLogind.h"
+#include "tests/support/linux/SocketPeers.h"
+#include "tests/ui/InstallRunHarness.h"
+
+namespace tern::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
+    // The window serves the endpoint on the thread the progress updates wait on.
+    const std::string program = "tern-test-run-" + std::to_string(getpid());
+    platform::SingleInstance instance(program);
+    ASSERT_EQ(instance.ClaimName(), platform::SingleInstance::Claim::First);
+    const std::string endpoint = platform::SingleInstanceState::EndpointPath(program);
+    m_capture = m_env.CaptureToFile();
+    OpenFound("");
+    const std::string firmware = m_files.Write("firmware.mid", samples::BuildSampleFirmware().file);
+    Load(firmware);
+    ChildProcess before = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("1.err"));
+    ASSERT_TRUE(before.WaitForOutput("open 10\n")) << before.Err();
+
+    platform::SetClock(nullptr);  // this run keeps real time
+    Click(*m_dlg, IDC_START);
+    ChildProcess during = StartPeer(IdleConnectionsCommand(endpoint, 10), m_files.PathOf("2.err"));
+    ASSERT_TRUE(RunEnded());
+    EXPECT_EQ(Text(IDC_STATUS), "Don't close this dialog until Ostrel completes rebooting.");
+
+    const CaptureLateness late = MeasureCaptureLateness(m_capture, firmware);
+    ASSERT_EQ(late.error, "");
+    // Each idle connection used to hold a write back by a second; a loaded machine's own
+    // stalls stay far below this margin.
+    EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
+}
+
+TEST_F(InstallRun, SleepIsInhibitedExactlyWhileTheWritesGoOut) {
+    PrivateBus bus(m_files);
+    MockLogind logind(m_files, bus);
+    ASSERT_FALSE(HasFailure());
+    // Slow writes stretch the transfer; and the worker waits for this thread at its next
+    // progress update, so the run cannot end while the test asks.
+    StartRun("write_latency_us = 20000\n", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
+    const std::vector<Inhibitor> held = logind.Client().ListInhibitors();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].what, "sleep:idle");
+    EXPECT_EQ(held[0].mode, "block");
+    EXPECT_EQ(held[0].who, "Tern Update Program");
+
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    EXPECT_EQ(logind.Client().InhibitCalls().size(), 1u);
+    EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
+}
+
+TEST_F(InstallRun, WithoutASystemBusTheRunStillInstalls) {
+    SystemBusAddress nowhere("unix:path=" + m_files.PathOf("no-bus"));
+    const auto sample = samples::BuildSampleFirmware();
+    StartRun("", sample.file);
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    EXPECT_EQ(ReadCapture(m_capture).size(), ExpectedWrites(sample.sysex).size());
+}
+
+}  // namespace
+}  // namespace tern::test
