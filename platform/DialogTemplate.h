@@ -33,6 +33,11 @@ enum DialogStyle : uint32_t {
     kDialogNone = 0,
     kDialogMinimizeBox = 1u << 0,
     kDialogSystemMenu = 1u << 1,
+    kDialogCaption = 1u << 2,
+    kDialogModalFrame = 1u << 3,
+    kDialog3DLook = 1u << 4,
+    kDialogAppWindow = 1u << 5,  // a taskbar button of its own
+    kDialogStaticEdge = 1u << 6,
 };
 
 struct ControlTemplate {

@@ -10,8 +10,8 @@ namespace tern::platform {
 enum class KeyMessageKind { KeyDown, SysKeyDown };
 
 // Virtual-key codes the program names. The Windows headers define them as macros with the
-// same values; where they are already defined, theirs stand.
-#ifndef VK_TAB
+// same values; the Win32 backend's window header removes those macros, so that these are the
+// names on every platform.
 constexpr int VK_TAB = 9;
 constexpr int VK_RETURN = 13;
 constexpr int VK_SHIFT = 16;
@@ -26,7 +26,6 @@ constexpr int VK_RIGHT = 39;
 constexpr int VK_DOWN = 40;
 constexpr int VK_DELETE = 46;
 constexpr int VK_F1 = 112;
-#endif
 
 struct KeyMessage {
     KeyMessageKind kind;

@@ -32,44 +32,20 @@ struct Size {
 };
 
 // The values of the messages and flags the program was written against. The Windows headers
-// define the same names as macros with the same values; where they are already defined,
-// theirs stand.
-#ifndef IDOK
+// define the same names as macros with the same values; the Win32 backend's window header
+// removes those macros, so that these are the names on every platform.
 constexpr int IDOK = 1;
-#endif
-#ifndef IDCANCEL
 constexpr int IDCANCEL = 2;
-#endif
-#ifndef SC_CLOSE
 constexpr uint32_t SC_CLOSE = 0xF060;
-#endif
-#ifndef CTLCOLOR_EDIT
 constexpr int CTLCOLOR_EDIT = 1;
-#endif
-#ifndef CTLCOLOR_STATIC
 constexpr int CTLCOLOR_STATIC = 6;
-#endif
-#ifndef MF_STRING
 constexpr uint32_t MF_STRING = 0x0;
-#endif
-#ifndef MF_SEPARATOR
 constexpr uint32_t MF_SEPARATOR = 0x800;
-#endif
-#ifndef OFN_HIDEREADONLY
 constexpr uint32_t OFN_HIDEREADONLY = 0x4;
-#endif
-#ifndef OFN_FILEMUSTEXIST
 constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
-#endif
-#ifndef OFN_SHAREAWARE
 constexpr uint32_t OFN_SHAREAWARE = 0x4000;
-#endif
-#ifndef MB_OK
 constexpr uint32_t MB_OK = 0x0;
-#endif
-#ifndef MB_ICONEXCLAMATION
 constexpr uint32_t MB_ICONEXCLAMATION = 0x30;
-#endif
 
 // The icon with resource id `id` (null when there is none), at the system's icon size.
 IconHandle LoadIconResource(int id);

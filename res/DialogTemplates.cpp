@@ -36,8 +36,8 @@ const std::array<ControlTemplate, 5> kAboutControls = {{
     {-1, ControlKind::Icon, "", 13, 17, 20, 20, s::kStyleNone, IDR_MAINFRAME},
     {IDC_ABOUT_VERSION, ControlKind::Static, "Tern Update Program Version 1.0.0", 48, 10, 129, 8,
      s::kStyleNone, 0},
-    {-1, ControlKind::Static, "Installs new firmware into the Ostrel over FireWire.", 48, 23,
-     137, 8, s::kStyleNone, 0},
+    {-1, ControlKind::Static, "Installs new firmware into the Ostrel over FireWire.", 48, 23, 137,
+     8, s::kStyleNone, 0},
     {IDC_ABOUT_NOTICE, ControlKind::Static, "Copyright (C) 2026 the Tern Update Program authors.",
      48, 37, 140, 8, s::kStyleNone, 0},
     {platform::IDOK, ControlKind::PushButton, "OK", 210, 7, 56, 14,
@@ -53,7 +53,9 @@ const DialogTemplate& MainDialogTemplate() {
                                   119,
                                   "MS Shell Dlg",
                                   8,
-                                  s::kDialogMinimizeBox | s::kDialogSystemMenu,
+                                  s::kDialogCaption | s::kDialogSystemMenu | s::kDialogMinimizeBox |
+                                      s::kDialogModalFrame | s::kDialog3DLook |
+                                      s::kDialogAppWindow | s::kDialogStaticEdge,
                                   kMainControls};
     return t;
 }
@@ -65,7 +67,7 @@ const DialogTemplate& AboutDialogTemplate() {
                                   55,
                                   "MS Shell Dlg",
                                   8,
-                                  s::kDialogSystemMenu,
+                                  s::kDialogModalFrame | s::kDialogCaption | s::kDialogSystemMenu,
                                   kAboutControls};
     return t;
 }

@@ -155,24 +155,8 @@ int CDialog::GetProgressPos(WindowHandle control) const {
     return bar ? bar->value() : 0;
 }
 
-bool CDialog::OnInitDialog() {
-    return true;
-}
-
-bool CDialog::PreTranslateMessage(const KeyMessage& message) {
-    return DefaultPreTranslate(message);
-}
-
 bool CDialog::DefaultPreTranslate(const KeyMessage& message) {
     return m_window->DefaultPreTranslate(message);
-}
-
-void CDialog::OnCommand(int id) {
-    if (id == IDOK) {
-        OnOK();
-    } else if (id == IDCANCEL) {
-        OnCancel();
-    }
 }
 
 void CDialog::OnSysCommand(uint32_t command, intptr_t) {
@@ -181,10 +165,6 @@ void CDialog::OnSysCommand(uint32_t command, intptr_t) {
     if ((command & 0xFFF0u) == SC_CLOSE) {
         OnCommand(IDCANCEL);
     }
-}
-
-const CBrush* CDialog::OnCtlColor(CDC&, WindowHandle, int) {
-    return nullptr;
 }
 
 void CDialog::OnPaint() {

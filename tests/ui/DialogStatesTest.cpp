@@ -1,6 +1,5 @@
 // The dialog's states, from start-up through discovery to loading files.
 #include "engine/VexDataPlay.h"
-#include "platform/qt/DialogWindow.h"
 #include "tests/support/GateClock.h"
 #include "tests/ui/DialogHarness.h"
 

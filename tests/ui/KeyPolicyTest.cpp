@@ -47,10 +47,12 @@ TEST_F(KeyPolicy, ArrowsMoveWithinTheFocusedControlsGroup) {
         int focus;
     };
     // Browse shares its group with the file-name field; Start shares one with About...
-    const Step steps[] = {{Key::Left, IDC_FILE_NAME}, {Key::Down, IDC_BROWSE},
-                          {Key::Up, IDC_FILE_NAME},   {Key::Right, IDC_BROWSE},
+    // (What arrows do inside the field, and whether the group's texts and bar can take the
+    // focus, is each platform's own default.)
+    const Step steps[] = {{Key::Left, IDC_FILE_NAME}, {Key::Tab, IDC_BROWSE},
                           {Key::Tab, IDC_START},      {Key::Right, IDC_ABOUT},
-                          {Key::Down, IDC_START},     {Key::Up, IDC_ABOUT}};
+                          {Key::Left, IDC_START},     {Key::Down, IDC_ABOUT},
+                          {Key::Up, IDC_START}};
     for (const Step& s : steps) {
         Press(s.key);
         EXPECT_EQ(FocusId(), s.focus) << "after key " << static_cast<int>(s.key);

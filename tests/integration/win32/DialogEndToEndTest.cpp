@@ -72,8 +72,14 @@ std::vector<HWND> WindowsTitled(const std::string& title) {
     return TopLevelWindows([&](HWND w) { return TextOf(w) == title; });
 }
 
+// A control's own text: for a control of another process, GetWindowText gives only the text
+// it was created with, so the control is asked.
 std::string ControlText(HWND dialog, int id) {
-    return TextOf(GetDlgItem(dialog, id));
+    char text[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text,
+                        reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    return text;
 }
 
 bool ControlEnabled(HWND dialog, int id) {

@@ -16,6 +16,8 @@ namespace tern::test {
 namespace {
 
 using namespace std::chrono_literals;
+// The dialog interface's own names for keys and commands (the system's macros are gone).
+using namespace platform;
 
 HWND HwndOf(const platform::CDialog& dialog) {
     return platform::AsHwnd(dialog.GetSafeHwnd());
@@ -28,7 +30,7 @@ void ServeFor(std::chrono::milliseconds span) {
     do {
         ServeEvents();
         std::this_thread::sleep_for(2ms);
-    } while (std::chrono::steady_clock::now() < end || GetQueueStatus(QS_ALLINPUT) != 0);
+    } while (std::chrono::steady_clock::now() < end || GetQueueStatus(QS_INPUT) != 0);
 }
 
 WORD VirtualKeyOf(Key key) {
@@ -109,12 +111,27 @@ bool Activate(platform::CDialog& dialog) {
     return true;
 }
 
-void PressKey(platform::CDialog&, Key key) {
+// Input goes to the foreground window: the dialog, or the window it has open over it.
+void BringToFront(platform::CDialog& dialog) {
+    const HWND target = GetLastActivePopup(HwndOf(dialog));
+    if (!target || GetForegroundWindow() == target) {
+        return;
+    }
+    SetForegroundWindow(target);
+    const auto end = std::chrono::steady_clock::now() + 2s;
+    while (GetForegroundWindow() != target && std::chrono::steady_clock::now() < end) {
+        ServeFor(5ms);
+    }
+}
+
+void PressKey(platform::CDialog& dialog, Key key) {
+    BringToFront(dialog);
     SendKeyPress(VirtualKeyOf(key), key == Key::ShiftTab);
     ServeFor(40ms);
 }
 
 void Click(platform::CDialog& dialog, int id) {
+    BringToFront(dialog);
     SendClickOn(platform::AsHwnd(dialog.GetDlgItem(id)));
     ServeFor(40ms);
 }
