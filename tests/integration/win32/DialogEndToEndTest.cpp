@@ -50,21 +50,24 @@ std::string TextOf(HWND window) {
     return text;
 }
 
+struct WindowSearch {
+    const std::function<bool(HWND)>* keep;
+    std::vector<HWND> found;
+};
+
+// The system's calling convention, which a lambda does not have in the 32-bit build.
+BOOL CALLBACK KeepWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (IsWindowVisible(window) && (*search->keep)(window)) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
 // Visible top-level windows that `keep` accepts.
 std::vector<HWND> TopLevelWindows(const std::function<bool(HWND)>& keep) {
-    struct Search {
-        const std::function<bool(HWND)>* keep;
-        std::vector<HWND> found;
-    } search{&keep, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (IsWindowVisible(window) && (*s->keep)(window)) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{&keep, {}};
+    EnumWindows(KeepWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
