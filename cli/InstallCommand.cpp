@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "cli/DeviceLinkIdentity.h"
 #include "cli/DeviceLinkSession.h"
 #include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
@@ -88,6 +89,9 @@ int RunInstall(const std::string& path, Console& console, InterruptGate& interru
     const bool found = Discover(view, interrupts);
     if (const int signal = interrupts.InterruptedBy()) {
         return Interrupted(console, signal);
+    }
+    if (const auto simulated = SimulatedBusLine()) {
+        console.Out(*simulated);
     }
     if (!found) {
         return kExitDeviceLink;  // the view has shown the system's message

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "cli/DeviceLinkIdentity.h"
 #include "cli/DeviceLinkSession.h"
 #include "cli/ExitStatus.h"
 #include "devlink/CorvoRoot.h"
@@ -73,6 +74,7 @@ int RunList(std::ostream& out, std::ostream& err) {
         err << MessageText(kMsgNoInterface) << '\n';
         return kExitDeviceLink;
     }
+    out << DeviceLinkLine(DeviceLinkIdentity()) << '\n';
     if (FAILED(g_pCorvoAsync->GetNodeList(&g_NodeList))) {
         g_NodeList = {0, nullptr};  // nothing the failed call left behind is ours
         err << MessageText(kMsgNoDeviceInfo) << '\n';
