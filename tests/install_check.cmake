@@ -1,5 +1,6 @@
-# Installs the build into a fresh prefix and checks that what a desktop needs is there and
-# that the installed programs find their device-link component without any help.
+# Installs the build into a fresh prefix and checks that what a desktop needs is there (and
+# the manual pages and the completion), and that the installed programs find their
+# device-link component without any help.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}"
                 RESULT_VARIABLE installed OUTPUT_QUIET)
@@ -8,7 +9,8 @@ if(NOT installed EQUAL 0)
 endif()
 foreach(f bin/tern-flash bin/tern-update lib/tern-update/libtern_com.so
           lib/tern-update/components/corvo-sim.so share/applications/tern-update.desktop
-          share/icons/hicolor/256x256/apps/tern-update.png)
+          share/icons/hicolor/256x256/apps/tern-update.png share/man/man1/tern-flash.1.gz
+          share/man/man1/tern-update.1.gz share/bash-completion/completions/tern-flash)
   if(NOT EXISTS "${PREFIX}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
   endif()
