@@ -1,7 +1,8 @@
 # Installs the build into a fresh prefix as `cmake --install` does by default, and checks that
-# what a desktop needs is there and that the installed programs find no device-link component
-# (the simulator is not part of a plain install); then adds the simulator component and checks
-# that the programs find it and name it as the simulated bus.
+# what a desktop needs is there (and the manual pages and the completion) and that the
+# installed programs find no device-link component (the simulator is not part of a plain
+# install); then adds the simulator component and checks that the programs find it and name
+# it as the simulated bus.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}"
                 RESULT_VARIABLE installed OUTPUT_QUIET)
@@ -11,7 +12,8 @@ endif()
 foreach(f bin/tern-flash bin/tern-update lib/tern-update/libtern_com.so
           share/applications/tern-update.desktop share/metainfo/org.ternupdate.TernUpdate.metainfo.xml
           share/icons/hicolor/16x16/apps/tern-update.png
-          share/icons/hicolor/256x256/apps/tern-update.png)
+          share/icons/hicolor/256x256/apps/tern-update.png share/man/man1/tern-flash.1.gz
+          share/man/man1/tern-update.1.gz share/bash-completion/completions/tern-flash)
   if(NOT EXISTS "${PREFIX}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
   endif()
