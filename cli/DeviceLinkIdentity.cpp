@@ -18,12 +18,4 @@ platform::ComponentIdentity DeviceLinkIdentity() {
     return platform::IdentifyComponent(CLSID_CorvoAsync);
 }
 
-std::optional<std::string> SimulatedBusLine() {
-    const platform::ComponentIdentity identity = DeviceLinkIdentity();
-    if (!identity.simulation) {
-        return std::nullopt;
-    }
-    return DeviceLinkLine(identity);
-}
-
 }  // namespace tern::cli

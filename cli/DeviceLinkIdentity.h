@@ -2,7 +2,6 @@
 // simulated bus: an installation "completed" there reached no device.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "platform/ComponentIdentity.h"
@@ -14,8 +13,5 @@ std::string DeviceLinkLine(const platform::ComponentIdentity& identity);
 
 // The component serving the device link in this process (after the root object was made).
 platform::ComponentIdentity DeviceLinkIdentity();
-
-// The line for a command that names the link only when it is simulated: install.
-std::optional<std::string> SimulatedBusLine();
 
 }  // namespace tern::cli
