@@ -3,8 +3,7 @@
 #include <iomanip>
 #include <memory>
 
-#include "cli/DryRun.h"
-#include "cli/ExitStatus.h"
+#include "cli/JsonReport.h"
 #include "cli/LoadFailure.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
@@ -12,16 +11,16 @@
 namespace tern::cli {
 namespace {
 
-void PrintSummary(const CSMF& smf, const std::string& path, std::ostream& out) {
-    out << "File:     " << path << '\n'
-        << "Size:     " << smf.m_dwSize << " bytes\n"
-        << "Format:   " << smf.m_wFormat << '\n'
-        << "Tracks:   " << smf.m_wTracks << '\n'
-        << "Division: " << smf.m_wDivision << " ticks per quarter note\n"
+void PrintSummary(const FileSummary& file, std::ostream& out) {
+    out << "File:     " << file.path << '\n'
+        << "Size:     " << file.size << " bytes\n"
+        << "Format:   " << file.format << '\n'
+        << "Tracks:   " << file.tracks << '\n'
+        << "Division: " << file.division << " ticks per quarter note\n"
         << "\nTrack    Offset    Length\n";
-    for (int i = 0; i < smf.m_wTracks && i < CSMF::kMaxTracks; ++i) {
-        out << std::setw(5) << i << std::setw(10) << smf.m_Track[i].dwOffset << std::setw(10)
-            << smf.m_Track[i].dwLength << '\n';
+    for (size_t i = 0; i < file.trackTable.size(); ++i) {
+        out << std::setw(5) << i << std::setw(10) << file.trackTable[i].offset << std::setw(10)
+            << file.trackTable[i].length << '\n';
     }
 }
 
@@ -45,17 +44,35 @@ void PrintDryRun(const DryRunReport& run, std::ostream& out) {
 
 }  // namespace
 
-int RunCheck(const std::string& path, std::ostream& out, std::ostream& err) {
+CheckReport CheckFile(const std::string& path) {
+    CheckReport report;
+    report.path = path;
     // Its own player, not the process's: checking a file must not disturb one loaded to install.
     auto player = std::make_unique<CVexDataPlay>();
     if (!player->LoadFile(path)) {
-        err << LoadFailureText(*player, path) << '\n';
-        return kExitFile;
+        report.result.Fail(kExitFile, LoadFailureText(*player, path));
+        return report;
     }
-    PrintSummary(*player, path, out);
-    const DryRunReport run = RunDryRun(*player);
-    PrintDryRun(run, out);
-    return run.Succeeds() ? kExitSuccess : kExitTransfer;
+    report.file = SummariseFile(*player, path);
+    report.dryRun = RunDryRun(*player);
+    if (!report.dryRun->Succeeds()) {
+        report.result.Fail(kExitTransfer, MessageText(kMsgCommunication));
+    }
+    return report;
+}
+
+int RunCheck(const std::string& path, std::ostream& out, std::ostream& err, OutputFormat format) {
+    const CheckReport report = CheckFile(path);
+    if (!report.file) {
+        err << report.result.error << '\n';
+    }
+    if (format == OutputFormat::Json) {
+        out << CheckDocument(report) << std::flush;
+    } else if (report.file) {
+        PrintSummary(*report.file, out);
+        PrintDryRun(*report.dryRun, out);
+    }
+    return report.result.exitStatus;
 }
 
 }  // namespace tern::cli

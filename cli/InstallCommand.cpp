@@ -1,7 +1,10 @@
 #include "cli/InstallCommand.h"
 
+#include <optional>
 #include <thread>
+#include <utility>
 
+#include "cli/DeviceLinkIdentity.h"
 #include "cli/DeviceLinkSession.h"
 #include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
@@ -35,9 +38,21 @@ constexpr char kAfterReboot[] =
 // work for a thread that otherwise only waits.
 constexpr uint32_t kProgressPollMs = 20;
 
-int Interrupted(Console& console, int signal) {
-    console.Err("Interrupted before the transfer began: nothing was written to the device.");
-    return kExitSignalBase + signal;
+// Says why the run ends here and ends it with `status`.
+InstallReport Failed(InstallReport report, Console& console, int status, std::string message) {
+    console.Err(message);
+    report.result.Fail(status, std::move(message));
+    return report;
+}
+
+InstallReport Interrupted(InstallReport report, Console& console, int signal) {
+    return Failed(std::move(report), console, kExitSignalBase + signal,
+                  "Interrupted before the transfer began: nothing was written to the device.");
+}
+
+void Warn(InstallReport& report, Console& console, std::string text) {
+    console.Err(text);
+    report.warnings.push_back(std::move(text));
 }
 
 // Runs discovery to its end, or until an interrupt stops it. True when the port is open.
@@ -53,16 +68,24 @@ bool Discover(TerminalDiscoveryView& view, InterruptGate& interrupts) {
 // Plays the loaded file into the firmware port on its own thread and draws its progress on
 // this one until the play has ended. The play thread only stores its progress into a slot,
 // so a terminal that holds this thread's output back never holds back a write.
-// False when the thread could not be started: then nothing was written.
-bool Play(Console& console, const DryRunReport& plan, TerminalProgress::Style style) {
+// Returns how long the play took, read on the play thread just before and after it; none
+// when the thread could not be started: then nothing was written.
+std::optional<uint32_t> Play(Console& console, const DryRunReport& plan,
+                             TerminalProgress::Style style) {
     TerminalProgress progress(console, plan, style);
     ProgressSlot slot;
+    // Written by the play thread outside the play, read here after the join.
+    uint32_t startedMs = 0;
+    uint32_t endedMs = 0;
     std::thread thread;
-    if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest, [&slot] {
-            g_DataPlay.Play(slot, kInstallTempo);
-            slot.MarkPlayEnded();
-        })) {
-        return false;
+    if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest,
+                                     [&slot, &startedMs, &endedMs] {
+                                         startedMs = platform::GetTickCount();
+                                         g_DataPlay.Play(slot, kInstallTempo);
+                                         endedMs = platform::GetTickCount();
+                                         slot.MarkPlayEnded();
+                                     })) {
+        return std::nullopt;
     }
     while (!slot.PlayEnded()) {
         slot.ForwardTo(progress);
@@ -71,38 +94,49 @@ bool Play(Console& console, const DryRunReport& plan, TerminalProgress::Style st
     thread.join();
     slot.ForwardTo(progress);  // the final position, which no poll may have seen yet
     progress.Finish();
-    return true;
+    return endedMs - startedMs;  // unsigned: right across the counter's wrap too
 }
 
 }  // namespace
 
-int RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
-               TerminalProgress::Style progressStyle) {
+InstallReport RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
+                         TerminalProgress::Style progressStyle) {
+    InstallReport report;
+    report.path = path;
     platform::InstallLock lock;
     if (const platform::InstallLock::Result locked = lock.TryAcquire(); !locked.Taken()) {
-        console.Err(LockRefusal(locked));
-        return kExitDeviceLink;
+        return Failed(std::move(report), console, kExitDeviceLink, LockRefusal(locked));
     }
     DeviceLinkSession session;
     TerminalDiscoveryView view(console);
     const bool found = Discover(view, interrupts);
+    report.discovery = view.Record();
     if (const int signal = interrupts.InterruptedBy()) {
-        return Interrupted(console, signal);
+        return Interrupted(std::move(report), console, signal);
+    }
+    if (platform::ComponentIdentity link = DeviceLinkIdentity(); !link.library.empty()) {
+        if (link.simulation) {
+            console.Out(DeviceLinkLine(link));
+        }
+        report.deviceLink = std::move(link);
     }
     if (!found) {
-        return kExitDeviceLink;  // the view has shown the system's message
+        // The view has shown the system's message.
+        report.result.Fail(kExitDeviceLink, report.discovery->failure);
+        return report;
     }
 
     if (!g_DataPlay.LoadFile(path)) {
-        console.Err(LoadFailureText(g_DataPlay, path));
-        return kExitFile;
+        return Failed(std::move(report), console, kExitFile, LoadFailureText(g_DataPlay, path));
     }
-    console.Out("File: " + path + " (" + std::to_string(g_DataPlay.m_dwSize) + " bytes)");
-    const DryRunReport plan = RunDryRun(g_DataPlay);
+    report.file = SummariseFile(g_DataPlay, path);
+    console.Out("File: " + path + " (" + std::to_string(report.file->size) + " bytes)");
+    const DryRunReport& plan = report.plan.emplace(RunDryRun(g_DataPlay));
     if (!plan.Succeeds() && plan.failure) {
         // The window installs such a file all the same; a terminal user at least hears why
         // it is going to fail.
-        console.Err("Warning: this transfer is predicted to fail: " + Describe(*plan.failure));
+        Warn(report, console,
+             "Warning: this transfer is predicted to fail: " + Describe(*plan.failure));
     }
 
     // A machine that suspends mid-transfer leaves the device half-programmed. Taken here,
@@ -112,27 +146,31 @@ int RunInstall(const std::string& path, Console& console, InterruptGate& interru
     if (const auto inhibited =
             sleep.Take(platform::kSleepInhibitorWho, platform::kSleepInhibitorWhy);
         !inhibited.held) {
-        console.Err("Sleep could not be inhibited (" + inhibited.reason +
-                    "): keep the machine awake until the transfer has ended.");
+        Warn(report, console,
+             "Sleep could not be inhibited (" + inhibited.reason +
+                 "): keep the machine awake until the transfer has ended.");
     }
     if (!interrupts.BeginPlay()) {
-        return Interrupted(console, interrupts.InterruptedBy());
+        return Interrupted(std::move(report), console, interrupts.InterruptedBy());
     }
     console.Out(kTextInstalling);
-    const bool played = Play(console, plan, progressStyle);
+    const std::optional<uint32_t> elapsedMs = Play(console, plan, progressStyle);
     sleep.Release();
     interrupts.EndPlay();
-    if (!played) {
-        console.Err("The transfer thread could not be started; nothing was written.");
-        return kExitTransfer;
+    if (!elapsedMs) {
+        return Failed(std::move(report), console, kExitTransfer,
+                      "The transfer thread could not be started; nothing was written.");
     }
-    if (g_DataPlay.m_nError != 0) {
-        console.Err(MessageText(kMsgCommunication));
-        return kExitTransfer;
+    const bool succeeded = g_DataPlay.m_nError == 0;
+    report.transfer = TransferRecord{succeeded ? kStatusRebooting : MakeFailure(kMsgCommunication),
+                                     succeeded ? kTextRebooting : MessageText(kMsgCommunication),
+                                     {plan.durationMs, plan.durationExact, *elapsedMs}};
+    if (!succeeded) {
+        return Failed(std::move(report), console, kExitTransfer, MessageText(kMsgCommunication));
     }
     console.Out(kTextRebooting);
     console.Out(kAfterReboot);
-    return kExitSuccess;
+    return report;
 }
 
 }  // namespace tern::cli

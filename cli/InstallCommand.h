@@ -2,22 +2,24 @@
 // install lock, finds the Ostrel with the discovery worker, loads the file, plays it dry for
 // the schedule, then plays it into the firmware port on a thread at the highest priority,
 // draws the progress on the calling thread from what the play thread leaves in a slot, and
-// reports the outcome with the window's texts.
+// reports the outcome with the window's texts. What it did comes back as a report, for the
+// JSON document.
 #pragma once
 
 #include <string>
 
 #include "cli/Console.h"
+#include "cli/InstallReport.h"
 #include "cli/InterruptGate.h"
 #include "cli/TerminalProgress.h"
 
 namespace tern::cli {
 
-// Returns the exit status: success; device link failure (also while another install holds
+// Ends with the exit status: success; device link failure (also while another install holds
 // the lock); file failure; transfer failure; or 128 + the signal that `interrupts` received
 // before the transfer began. Initialises the component runtime on the calling thread and
 // releases every device-link handle before it returns.
-int RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
-               TerminalProgress::Style progressStyle);
+InstallReport RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
+                         TerminalProgress::Style progressStyle);
 
 }  // namespace tern::cli

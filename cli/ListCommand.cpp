@@ -1,99 +1,60 @@
 #include "cli/ListCommand.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <iterator>
-#include <string>
-
-#include "cli/DeviceLinkSession.h"
-#include "cli/ExitStatus.h"
-#include "devlink/CorvoRoot.h"
-#include "devlink/DiscoveryAttempt.h"
-#include "engine/StatusCodes.h"
+#include "cli/BusListing.h"
+#include "cli/DeviceLinkIdentity.h"
+#include "cli/HexText.h"
+#include "cli/JsonReport.h"
 
 namespace tern::cli {
 namespace {
 
-std::string Hex(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
-}
-
-// The four characters of a tag, most significant byte first; a byte that is not printable
-// shows as '?' so a strange component cannot garble the terminal.
-std::string TagText(uint32_t tag) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto c = static_cast<unsigned char>(tag >> shift);
-        text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+void PrintPorts(const ListedNode& node, std::ostream& out) {
+    for (const ListedPort& port : node.ports) {
+        out << "  port " << port.id << ": " << TagText(port.tag) << " (" << Hex(port.tag, 8) << ")"
+            << (port.firmwarePort ? ", firmware port" : "") << '\n';
     }
-    return text;
-}
-
-// Opens the device of one Ostrel node and lists its ports. False, with the system's message
-// printed, when the device cannot be opened or its ports cannot be listed.
-bool ListPorts(const NodeInfo& node, std::ostream& out, std::ostream& err) {
-    ICorvoDevice* device = nullptr;
-    if (FAILED(g_pCorvoAsync->OpenDevice(node.nNodeId, &device)) || !device) {
-        err << MessageText(kMsgCannotOpenDevice) << " (node " << Hex(node.nNodeId, 16) << ")\n";
-        return false;
-    }
-    PortList ports{0, nullptr};
-    const bool listed = SUCCEEDED(device->GetPortList(&ports));
-    if (!listed) {
-        ports = {0, nullptr};
-        err << MessageText(kMsgNoPortInfo) << " (node " << Hex(node.nNodeId, 16) << ")\n";
-    }
-    bool firmwareSeen = false;
-    for (uint32_t i = 0; i < ports.dwCount && ports.pPorts; ++i) {
-        const PortInfo& port = ports.pPorts[i];
-        out << "  port " << port.dwPortId << ": " << TagText(port.dwTag) << " ("
-            << Hex(port.dwTag, 8) << ")";
-        // Discovery opens the first port the firmware tag matches.
-        if (port.dwTag == kFirmwarePortTag && !firmwareSeen) {
-            firmwareSeen = true;
-            out << ", firmware port";
-        }
-        out << '\n';
-    }
-    if (listed && ports.dwCount == 0) {
+    if (node.portsListed && node.ports.empty()) {
         out << "  no ports\n";
     }
-    FreePortList(ports);
-    device->Release();
-    return listed;
+}
+
+// The listing as lines on `out`, each failure's message on `err` where it happened.
+void Print(const BusListing& listing, std::ostream& out, std::ostream& err) {
+    if (listing.deviceLink) {
+        out << DeviceLinkLine(*listing.deviceLink) << '\n';
+    }
+    if (!listing.nodesListed) {
+        err << listing.result.error << '\n';
+        return;
+    }
+    const size_t count = listing.nodes.size();
+    const size_t ostrels = listing.Ostrels();
+    out << count << (count == 1 ? " node" : " nodes") << " on the bus, " << ostrels
+        << (ostrels == 1 ? " Ostrel\n" : " Ostrels\n");
+    for (size_t i = 0; i < count; ++i) {
+        const ListedNode& node = listing.nodes[i];
+        out << "node " << i + 1 << ": id " << Hex(node.id, 16) << ", vendor " << Hex(node.vendor, 4)
+            << ", model " << Hex(node.model, 6) << ", "
+            << (node.ostrel ? "Ostrel" : "not an Ostrel") << '\n';
+        if (!node.error.empty()) {
+            err << node.error << '\n';
+        }
+        PrintPorts(node, out);
+    }
 }
 
 }  // namespace
 
-int RunList(std::ostream& out, std::ostream& err) {
-    DeviceLinkSession session;
-    if (FAILED(CreateCorvoAsync(&g_pCorvoAsync))) {
-        err << MessageText(kMsgNoInterface) << '\n';
-        return kExitDeviceLink;
+int RunList(std::ostream& out, std::ostream& err, OutputFormat format) {
+    const BusListing listing = ReadBusListing();
+    if (format == OutputFormat::Json) {
+        std::ostream discarded(nullptr);  // the document takes the text's place
+        Print(listing, discarded, err);
+        out << ListDocument(listing) << std::flush;
+    } else {
+        Print(listing, out, err);
     }
-    if (FAILED(g_pCorvoAsync->GetNodeList(&g_NodeList))) {
-        g_NodeList = {0, nullptr};  // nothing the failed call left behind is ours
-        err << MessageText(kMsgNoDeviceInfo) << '\n';
-        return kExitDeviceLink;
-    }
-    const uint32_t count = g_NodeList.pNodes ? g_NodeList.dwCount : 0;
-    const auto ostrels = std::count_if(g_NodeList.pNodes, g_NodeList.pNodes + count, IsOstrel);
-    out << count << (count == 1 ? " node" : " nodes") << " on the bus, " << ostrels
-        << (ostrels == 1 ? " Ostrel\n" : " Ostrels\n");
-    bool allListed = true;
-    for (uint32_t i = 0; i < count; ++i) {
-        const NodeInfo& node = g_NodeList.pNodes[i];
-        const bool ostrel = IsOstrel(node);
-        out << "node " << i + 1 << ": id " << Hex(node.nNodeId, 16) << ", vendor "
-            << Hex(node.dwVendorId, 4) << ", model " << Hex(node.dwModelId, 6) << ", "
-            << (ostrel ? "Ostrel" : "not an Ostrel") << '\n';
-        if (ostrel) {
-            allListed = ListPorts(node, out, err) && allListed;
-        }
-    }
-    return allListed ? kExitSuccess : kExitDeviceLink;
+    return listing.result.exitStatus;
 }
 
 }  // namespace tern::cli

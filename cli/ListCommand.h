@@ -4,11 +4,14 @@
 
 #include <ostream>
 
+#include "cli/OutputFormat.h"
+
 namespace tern::cli {
 
-// Creates the root object as the window does and lists the nodes to `out`; a device-link
-// failure prints the system's message to `err`. Returns the exit status: success, or device
-// link failure when the root object, a listing or a device open fails.
-int RunList(std::ostream& out, std::ostream& err);
+// Creates the root object as the window does and lists the nodes to `out`, as text or as one
+// JSON document; a device-link failure prints the system's message to `err` either way.
+// Returns the exit status: success, or device link failure when the root object, a listing
+// or a device open fails.
+int RunList(std::ostream& out, std::ostream& err, OutputFormat format = OutputFormat::Text);
 
 }  // namespace tern::cli

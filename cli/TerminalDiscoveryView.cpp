@@ -12,6 +12,10 @@ void TerminalDiscoveryView::SetStatusText(const char* text) {
     }
     // The worker stores a failure code before it shows the failure's message.
     if (IsFailure(m_status.load())) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_record.failure = text;
+        }
         m_console.Err(text);
     } else {
         m_console.Out(text);
@@ -19,20 +23,35 @@ void TerminalDiscoveryView::SetStatusText(const char* text) {
 }
 
 void TerminalDiscoveryView::SetOutputPort(const char* text) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_record.outputPort = text;
+    }
     m_portOpen = true;
     m_console.Out(std::string("Output port: ") + text);
 }
 
 void TerminalDiscoveryView::SetStatus(int32_t status) {
     m_status = status;
+    std::unique_lock lock(m_mutex);
+    m_record.status = status;
     if (IsFailure(status)) {
         return;  // its message follows as the status text
     }
     // Each attempt ends with its step value: 0 when the port is open, else the failed step.
-    const int attempt = ++m_attempts;
     const char* meaning = status == kStatusOk ? "firmware port open" : MessageText(status);
-    m_console.Out("  attempt " + std::to_string(attempt) + ": status " + std::to_string(status) +
-                  " (" + (meaning ? meaning : "unknown step") + ")");
+    const DiscoveryAttemptRecord& attempt = m_record.attempts.emplace_back(
+        DiscoveryAttemptRecord{static_cast<int>(m_record.attempts.size()) + 1, status,
+                               meaning ? meaning : "unknown step"});
+    const std::string line = "  attempt " + std::to_string(attempt.number) + ": status " +
+                             std::to_string(status) + " (" + attempt.meaning + ")";
+    lock.unlock();
+    m_console.Out(line);
+}
+
+DiscoveryRecord TerminalDiscoveryView::Record() const {
+    std::lock_guard lock(m_mutex);
+    return m_record;
 }
 
 }  // namespace tern::cli

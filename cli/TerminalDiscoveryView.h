@@ -1,12 +1,14 @@
 // Discovery on a terminal: the worker's texts and status values as lines, in the order the
 // worker reports them. Progress goes to the output stream, the final failure message to the
-// error stream.
+// error stream. What was shown is also kept as a record.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "cli/Console.h"
+#include "cli/DiscoveryRecord.h"
 #include "devlink/DiscoveryView.h"
 
 namespace tern::cli {
@@ -23,12 +25,15 @@ public:
     // True once discovery has announced the open firmware port.
     bool PortOpen() const { return m_portOpen.load(); }
     int32_t Status() const { return m_status.load(); }
+    // What has been reported so far.
+    DiscoveryRecord Record() const;
 
 private:
     Console& m_console;
     std::atomic<int32_t> m_status{0};
-    std::atomic<int> m_attempts{0};
     std::atomic<bool> m_portOpen{false};
+    mutable std::mutex m_mutex;
+    DiscoveryRecord m_record;
 };
 
 }  // namespace tern::cli

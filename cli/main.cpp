@@ -8,7 +8,9 @@
 #include "cli/ExitStatus.h"
 #include "cli/InstallCommand.h"
 #include "cli/InterruptGate.h"
+#include "cli/JsonReport.h"
 #include "cli/ListCommand.h"
+#include "cli/OutputFormat.h"
 #include "platform/InterruptWatcher.h"
 #include "platform/Terminal.h"
 
@@ -19,15 +21,21 @@ constexpr char kExitStatuses[] =
     "installation is running), 3 the file did not load, 4 the transfer failed (for check:\n"
     "would fail), 130/143 install ended by Ctrl+C/SIGTERM before its transfer began.";
 
-int Install(const std::string& path) {
-    tern::cli::Console console(std::cout, std::cerr);
+int Install(const std::string& path, tern::cli::OutputFormat format) {
+    const bool json = format == tern::cli::OutputFormat::Json;
+    std::ostream discarded(nullptr);  // the document, printed at the end, takes the text's place
+    tern::cli::Console console(json ? discarded : std::cout, std::cerr);
     tern::cli::InterruptGate gate(console);
     // Before any other thread exists, so that every thread leaves the signals to it.
     tern::platform::InterruptWatcher watcher([&gate](int signal) { gate.Interrupt(signal); });
     const auto style = tern::platform::StandardOutputIsTerminal()
                            ? tern::cli::TerminalProgress::Style::Bar
                            : tern::cli::TerminalProgress::Style::Lines;
-    return tern::cli::RunInstall(path, console, gate, style);
+    const tern::cli::InstallReport report = tern::cli::RunInstall(path, console, gate, style);
+    if (json) {
+        std::cout << tern::cli::InstallDocument(report) << std::flush;
+    }
+    return report.result.exitStatus;
 }
 
 }  // namespace
@@ -39,6 +47,10 @@ int main(int argc, char** argv) {
     // The same command line on every platform: "/" starts a path, never an option.
     app.allow_windows_style_options(false);
     app.footer(kExitStatuses);
+    bool json = false;
+    app.add_flag("--json", json, "Print one JSON document on standard output instead of text");
+    // Inherited by the subcommands made below: "--json" may also follow the subcommand.
+    app.fallthrough();
 
     app.add_subcommand("list", "List the bus nodes, which are an Ostrel, and their ports.");
 
@@ -64,14 +76,15 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? tern::cli::kExitSuccess : tern::cli::kExitUsage;
     }
 
+    const auto format = json ? tern::cli::OutputFormat::Json : tern::cli::OutputFormat::Text;
     if (app.got_subcommand("list")) {
-        return tern::cli::RunList(std::cout, std::cerr);
+        return tern::cli::RunList(std::cout, std::cerr, format);
     }
     if (check->parsed()) {
-        return tern::cli::RunCheck(checkPath, std::cout, std::cerr);
+        return tern::cli::RunCheck(checkPath, std::cout, std::cerr, format);
     }
     if (install->parsed()) {
-        return Install(installPath);
+        return Install(installPath, format);
     }
     return tern::cli::kExitUsage;
 }

@@ -30,3 +30,17 @@ if(NOT TARGET CLI11::CLI11)
   add_library(CLI11::CLI11 INTERFACE IMPORTED)
   target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${_cli11})
 endif()
+
+# nlohmann/json is header-only too: the same way, from Debian's nlohmann-json3-dev.
+if(NOT TARGET nlohmann_json::nlohmann_json)
+  find_path(TERN_NLOHMANN_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH
+            NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT TERN_NLOHMANN_JSON_INCLUDE)
+    message(FATAL_ERROR "nlohmann/json headers not found (Debian: nlohmann-json3-dev)")
+  endif()
+  set(_nlohmann_json ${PROJECT_BINARY_DIR}/nlohmann-json-include)
+  file(MAKE_DIRECTORY ${_nlohmann_json})
+  file(CREATE_LINK ${TERN_NLOHMANN_JSON_INCLUDE}/nlohmann ${_nlohmann_json}/nlohmann SYMBOLIC)
+  add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
+  target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE ${_nlohmann_json})
+endif()

@@ -58,3 +58,8 @@ extern "C" CORVO_SIM_EXPORT HRESULT STDAPICALLTYPE DllGetClassObject(const CLSID
     factory->Release();
     return hr;
 }
+
+// Says that this library is the simulated bus, so that no program mistakes it for a device.
+extern "C" CORVO_SIM_EXPORT int TernComponentIsSimulation() {
+    return 1;
+}

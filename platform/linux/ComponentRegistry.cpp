@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ComRuntime.h"
+#include "platform/ComponentIdentity.h"
 
 namespace tern::platform {
 namespace {
@@ -21,11 +22,18 @@ constexpr char kComponentPathVariable[] = "TERN_COMPONENT_PATH";
 constexpr char kInstalledFolder[] = "/../lib/tern-update/components";
 constexpr char kBuildTreeFolder[] = "/components";
 
+struct Library {
+    void* handle;               // null when it could not be loaded
+    DllGetClassObjectFn entry;  // null when it exports no entry
+};
+
 struct Registry {
     std::mutex mutex;
     std::vector<std::pair<CLSID, DllGetClassObjectFn>> inProcess;
-    // Every library tried, by path; null when it could not be loaded or exports no entry.
-    std::map<std::string, DllGetClassObjectFn> libraries;
+    // Every library tried, by path.
+    std::map<std::string, Library> libraries;
+    // The library each class was last served from, by path.
+    std::vector<std::pair<CLSID, std::string>> served;
 };
 
 Registry& TheRegistry() {
@@ -52,7 +60,8 @@ std::vector<std::string> PluginsIn(const std::string& folder) {
     return found;
 }
 
-DllGetClassObjectFn LoadOnce(Registry& registry, const std::string& path) {
+// The library at `path` by its canonical path, loaded on first use.
+std::pair<std::string, Library> LoadOnce(Registry& registry, const std::string& path) {
     std::error_code error;
     std::string key = std::filesystem::weakly_canonical(path, error).string();
     if (error) {
@@ -61,14 +70,20 @@ DllGetClassObjectFn LoadOnce(Registry& registry, const std::string& path) {
     std::lock_guard lock(registry.mutex);
     auto it = registry.libraries.find(key);
     if (it != registry.libraries.end()) {
-        return it->second;
+        return *it;
     }
-    DllGetClassObjectFn entry = nullptr;
-    if (void* handle = dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-        entry = reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
+    Library library{dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL), nullptr};
+    if (library.handle) {
+        library.entry =
+            reinterpret_cast<DllGetClassObjectFn>(dlsym(library.handle, "DllGetClassObject"));
     }
-    registry.libraries.emplace(key, entry);
-    return entry;
+    return *registry.libraries.emplace(key, library).first;
+}
+
+void RecordServed(Registry& registry, const CLSID& clsid, const std::string& library) {
+    std::lock_guard lock(registry.mutex);
+    std::erase_if(registry.served, [&](const auto& entry) { return entry.first == clsid; });
+    registry.served.emplace_back(clsid, library);
 }
 
 HRESULT Ask(DllGetClassObjectFn entry, const CLSID& clsid, void** factory) {
@@ -132,17 +147,37 @@ HRESULT GetClassObject(const CLSID& clsid, void** factory) {
         }
     }
     if (registered) {
+        RecordServed(registry, clsid, {});
         return Ask(registered, clsid, factory);
     }
     for (const std::string& folder : ComponentFolders()) {
         for (const std::string& path : PluginsIn(folder)) {
-            const DllGetClassObjectFn entry = LoadOnce(registry, path);
-            if (entry && SUCCEEDED(Ask(entry, clsid, factory))) {
+            const auto [canonical, library] = LoadOnce(registry, path);
+            if (library.entry && SUCCEEDED(Ask(library.entry, clsid, factory))) {
+                RecordServed(registry, clsid, canonical);
                 return S_OK;
             }
         }
     }
     return REGDB_E_CLASSNOTREG;
+}
+
+ComponentIdentity IdentifyComponent(const CLSID& clsid) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    ComponentIdentity identity;
+    for (const auto& [id, path] : registry.served) {
+        if (id == clsid) {
+            identity.library = path;
+        }
+    }
+    const auto it = registry.libraries.find(identity.library);
+    if (it != registry.libraries.end() && it->second.handle) {
+        const auto marker =
+            reinterpret_cast<SimulationMarkerFn>(dlsym(it->second.handle, kSimulationMarker));
+        identity.simulation = marker && marker() != 0;
+    }
+    return identity;
 }
 
 }  // namespace tern::platform

@@ -148,6 +148,8 @@ TEST_F(InstallTest, TheDryRunPredictsWhatARealInstallSendsAndHowItEnds) {
         for (const CapturedWrite& w : r.writes) {
             EXPECT_FALSE(w.failed);
         }
+        // Whatever the outcome, the output says that the bus was the simulated one.
+        EXPECT_TRUE(Has(r.out, "(the simulated bus: nothing reaches a real Ostrel)\n")) << r.out;
         if (predicted.Succeeds()) {
             EXPECT_TRUE(Has(r.out, kTextRebooting)) << r.out;
             EXPECT_EQ(r.err, "");

@@ -98,6 +98,7 @@ struct InstallResult {
     std::string err;
     std::vector<CapturedWrite> writes;
     int refused;
+    cli::InstallReport report;
 };
 
 // Takes out of `err` the one line saying sleep could not be inhibited, which depends on the
@@ -145,14 +146,16 @@ protected:
         if (arrange) {
             arrange(clock, outBuffer, gate);
         }
-        int status;
+        cli::InstallReport report;
         {
             platform::ScopedClock installed(clock);
-            status = cli::RunInstall(path, console, gate, style);
+            report = cli::RunInstall(path, console, gate, style);
         }
         std::string errors = err.str();
         TakeSleepNotice(errors);
-        return {status, outBuffer.str(), errors, ReadCapture(capture), gate.Refused()};
+        const int status = report.result.exitStatus;
+        return {status,         outBuffer.str(),  errors, ReadCapture(capture),
+                gate.Refused(), std::move(report)};
     }
 
     ComponentEnvironment m_env;

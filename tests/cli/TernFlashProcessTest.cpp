@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/ExitStatus.h"
 #include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "samples/SmfWriter.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/SimulatorLibrary.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TextLines.h"
 
 namespace tern::test {
 namespace {
@@ -81,6 +85,101 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
         EXPECT_NE(child.Out().find(c.inOut), std::string::npos) << child.Out();
         EXPECT_NE(child.Err().find(c.inErr), std::string::npos) << child.Err();
     }
+}
+
+TEST_F(TernFlashProcess, WithJsonStandardOutputIsOneDocumentAndNothingElseChanges) {
+    const std::string bad = m_dir.Write("bad.mid", samples::MakeHeader(3, 1, 480));
+    const std::string failing = m_dir.Write(
+        "failing.mid", samples::MakeSmf(0, 480, {TrackWriter().SysEx(0, {0x01}).Events()}));
+    struct Case {
+        const char* scenario;
+        std::vector<std::string> args;  // without "--json"
+        bool jsonFirst;                 // "--json" before the subcommand, else at the end
+        int status;
+        const char* pointer;  // a value the document holds
+        nlohmann::json value;
+        std::string components;  // TERN_COMPONENT_PATH; empty: the build's component folder
+    };
+    std::vector<Case> cases = {
+        {"", {"list"}, true, cli::kExitSuccess, "/nodes/0/ports/1/firmware_port", true, ""},
+        {"", {"list"}, false, cli::kExitSuccess, "/nodes/0/ports/1/tag", "FIRM", ""},
+        {"create_fails = 1\n", {"list"}, false, cli::kExitDeviceLink, "/nodes", nullptr, ""},
+        {"", {"check", m_sample}, false, cli::kExitSuccess, "/dry_run/writes", 67, ""},
+        {"", {"check", bad}, true, cli::kExitFile, "/file", nullptr, ""},
+        {"", {"check", failing}, false, cli::kExitTransfer, "/dry_run/failure/event", 2, ""},
+        {"", {"install", m_small}, true, cli::kExitSuccess, "/install/outcome/status", 255, ""},
+        {"write_fails_at = 1\n",
+         {"install", m_small},
+         false,
+         cli::kExitTransfer,
+         "/install/outcome/message",
+         "FW communication error!!",
+         ""},
+        {"create_fails = 1\n",
+         {"install", m_small},
+         true,
+         cli::kExitDeviceLink,
+         "/discovery/failure",
+         "Can not get FW interface!!",
+         ""},
+    };
+#ifndef _WIN32
+    // No plug-in serves the device link's class: no component at all.
+    for (const char* command : {"list", "install"}) {
+        cases.push_back({"",
+                         command == std::string("list")
+                             ? std::vector<std::string>{"list"}
+                             : std::vector<std::string>{"install", m_small},
+                         false, cli::kExitDeviceLink, "/error/message",
+                         "Can not get FW interface!!", TERN_TEST_COMPONENT_DIR});
+    }
+#endif
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args) + " " + c.scenario + c.components);
+        m_env.SetScenario(c.scenario);
+        UseComponentFolders(c.components);
+        std::vector<std::string> jsonArgs = c.args;
+        jsonArgs.insert(c.jsonFirst ? jsonArgs.begin() : jsonArgs.end(), "--json");
+        ChildProcess text = Run(c.args);
+        const int textStatus = text.Finish();
+        ChildProcess json = Run(jsonArgs);
+        const int jsonStatus = json.Finish();
+        UseComponentFolders("");
+
+        EXPECT_EQ(textStatus, c.status) << text.Err();
+        EXPECT_EQ(jsonStatus, c.status) << json.Err();
+        EXPECT_EQ(json.Err(), text.Err());
+        const nlohmann::json doc = nlohmann::json::parse(json.Out(), nullptr, false);
+        ASSERT_FALSE(doc.is_discarded()) << "not one JSON document:\n" << json.Out();
+        EXPECT_EQ(doc["command"], c.args[0]);
+        EXPECT_EQ(doc["exit_status"], c.status);
+        EXPECT_EQ(doc[nlohmann::json::json_pointer(c.pointer)], c.value) << doc;
+        EXPECT_EQ(doc["ok"], c.status == cli::kExitSuccess);
+        // What failed is what the error stream said last (a predicted failure of check is a
+        // result, and says nothing there).
+        if (const std::vector<std::string> errLines = Lines(json.Err());
+            c.status != cli::kExitSuccess && !errLines.empty()) {
+            EXPECT_EQ(doc["error"]["message"], errLines.back());
+        }
+    }
+}
+
+TEST_F(TernFlashProcess, UsageErrorsStayTextWithJson) {
+    const std::vector<std::string> cases[] = {
+        {"--json"}, {"--json", "check"}, {"install", "--json"}, {"--json", "frobnicate"}};
+    for (const auto& args : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        ChildProcess child = Run(args);
+        EXPECT_EQ(child.Finish(), cli::kExitUsage);
+        EXPECT_EQ(child.Out(), "");
+        EXPECT_NE(child.Err().find("--help"), std::string::npos) << child.Err();
+    }
+    ChildProcess help = Run({"--help"});
+    EXPECT_EQ(help.Finish(), cli::kExitSuccess);
+    EXPECT_NE(help.Out().find("--json"), std::string::npos) << help.Out();
+    EXPECT_NE(help.Out().find("Print one JSON document on standard output instead of text"),
+              std::string::npos)
+        << help.Out();
 }
 
 TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {

@@ -106,6 +106,10 @@ TEST_F(RegisteredComponent, RegisterListInstallUnregisterAndAFailingWrite) {
     EXPECT_EQ(Flash({"list"}, &out, &err), cli::kExitSuccess) << err;
     EXPECT_NE(out.find("1 node on the bus, 1 Ostrel"), std::string::npos) << out;
     EXPECT_NE(out.find("port 2: FIRM (0x4649524D), firmware port"), std::string::npos) << out;
+    // The registered library, named as the simulated bus.
+    EXPECT_NE(out.find("corvo-sim.dll (the simulated bus: nothing reaches a real Ostrel)"),
+              std::string::npos)
+        << out;
 
     EXPECT_EQ(Flash({"check", m_sample}, &out, &err), cli::kExitSuccess) << err;
     EXPECT_NE(out.find(kTextRebooting), std::string::npos) << out;

@@ -1,0 +1,29 @@
+// What a loaded update file holds, as tern-flash shows it: its size, header and track table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/SMF.h"
+
+namespace tern::cli {
+
+struct TrackEntry {
+    uint32_t offset = 0;  // of the chunk's "MTrk" tag in the file
+    uint32_t length = 0;  // chunk header and data
+};
+
+struct FileSummary {
+    std::string path;
+    uint32_t size = 0;
+    uint16_t format = 0;
+    uint16_t tracks = 0;                 // as the header says
+    uint16_t division = 0;               // ticks per quarter note
+    std::vector<TrackEntry> trackTable;  // the tracks the reader keeps, at most kMaxTracks
+};
+
+// For a reader whose LoadFile(path) succeeded.
+FileSummary SummariseFile(const CSMF& reader, const std::string& path);
+
+}  // namespace tern::cli
