@@ -29,7 +29,7 @@ const CLI::Validator kSha256Hex(
         return tern::cli::ParseDigest(text) ? std::string()
                                             : "a SHA-256 is 64 hex digits, not '" + text + "'";
     },
-    "HEX");
+    "");
 
 int Install(const std::string& path, const std::optional<tern::platform::Sha256Digest>& sha256,
             tern::cli::OutputFormat format) {
@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
         ->add_option("--sha256", installSha256,
                      "Refuse the file, before the device is looked for, unless its SHA-256 is "
                      "HEX (64 hex digits)")
+        ->type_name("HEX")
         ->check(kSha256Hex);
     install->footer(std::string("Ctrl+C or SIGTERM ends the program until the transfer begins, "
                                 "and is refused while it runs.\n\n") +
