@@ -17,30 +17,23 @@ if(NOT TERN_WINDOWS_RUNS_TESTS)
   endif()
 endif()
 
-# CLI11 is header-only: Debian's headers alone, never the whole Linux include folder.
-if(NOT TARGET CLI11::CLI11)
-  find_path(TERN_CLI11_INCLUDE CLI/CLI.hpp PATHS /usr/include NO_DEFAULT_PATH
-            NO_CMAKE_FIND_ROOT_PATH)
-  if(NOT TERN_CLI11_INCLUDE)
-    message(FATAL_ERROR "CLI11 headers not found (Debian: libcli11-dev)")
+# A header-only library from Debian's headers alone (never the whole Linux include folder):
+# `target` an imported target whose include folder holds only a link to /usr/include/<folder>.
+function(tern_debian_header_library target folder header package)
+  if(TARGET ${target})
+    return()
   endif()
-  set(_cli11 ${PROJECT_BINARY_DIR}/cli11-include)
-  file(MAKE_DIRECTORY ${_cli11})
-  file(CREATE_LINK ${TERN_CLI11_INCLUDE}/CLI ${_cli11}/CLI SYMBOLIC)
-  add_library(CLI11::CLI11 INTERFACE IMPORTED)
-  target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${_cli11})
-endif()
-
-# nlohmann/json is header-only too: the same way, from Debian's nlohmann-json3-dev.
-if(NOT TARGET nlohmann_json::nlohmann_json)
-  find_path(TERN_NLOHMANN_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH
-            NO_CMAKE_FIND_ROOT_PATH)
-  if(NOT TERN_NLOHMANN_JSON_INCLUDE)
-    message(FATAL_ERROR "nlohmann/json headers not found (Debian: nlohmann-json3-dev)")
+  # A cache entry of its own for each library: find_path keeps what it found.
+  set(found TERN_${folder}_INCLUDE)
+  find_path(${found} ${folder}/${header} PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT ${found})
+    message(FATAL_ERROR "${folder}/${header} not found (Debian: ${package})")
   endif()
-  set(_nlohmann_json ${PROJECT_BINARY_DIR}/nlohmann-json-include)
-  file(MAKE_DIRECTORY ${_nlohmann_json})
-  file(CREATE_LINK ${TERN_NLOHMANN_JSON_INCLUDE}/nlohmann ${_nlohmann_json}/nlohmann SYMBOLIC)
-  add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
-  target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE ${_nlohmann_json})
-endif()
+  set(include ${PROJECT_BINARY_DIR}/${folder}-include)
+  file(MAKE_DIRECTORY ${include})
+  file(CREATE_LINK ${${found}}/${folder} ${include}/${folder} SYMBOLIC)
+  add_library(${target} INTERFACE IMPORTED GLOBAL)
+  target_include_directories(${target} SYSTEM INTERFACE ${include})
+endfunction()
+tern_debian_header_library(CLI11::CLI11 CLI CLI.hpp libcli11-dev)
+tern_debian_header_library(nlohmann_json::nlohmann_json nlohmann json.hpp nlohmann-json3-dev)

@@ -13,8 +13,10 @@ ComponentIdentity IdentifyComponent(const CLSID& clsid) {
     const std::string key = "CLSID\\" + FormatGuid(clsid) + "\\InprocServer32";
     char path[MAX_PATH * 2] = {};
     DWORD size = sizeof path;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
-                     nullptr, path, &size) != ERROR_SUCCESS) {
+    // REG_SZ also takes an expandable path, expanded: naming the expandable type as well is
+    // refused as an invalid request.
+    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path,
+                     &size) != ERROR_SUCCESS) {
         return identity;
     }
     identity.library = path;
