@@ -1,5 +1,7 @@
-// Times CSMF::LoadFile (open, lock, one read, validation) on a 64 MiB update file against
-// one plain read of the same file into a fresh buffer, with the page cache warm.
+// Times CSMF::LoadFile (open, lock, one read, validation) and the whole of tern-flash check
+// (load, SHA-256, dry run) on a 64 MiB update file against reading the same file as cat
+// does, through a small reused buffer, with the page cache warm. One plain read into a fresh
+// buffer is shown too: it pays the page faults of the fresh memory, which cat never does.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CheckCommand.h"
 #include "engine/SMF.h"
 #include "samples/SmfWriter.h"
 
@@ -69,6 +72,39 @@ double PlainRead(const std::string& path, size_t size) {
     return Seconds(elapsed);
 }
 
+// As cat reads: 128 KiB at a time into one buffer, touched before the clock starts.
+double CatRead(const std::string& path, size_t size) {
+    constexpr size_t kCatBuffer = 128u << 10;
+    static std::vector<uint8_t> buffer(kCatBuffer, 1);
+    const auto start = Clock::now();
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    size_t done = 0;
+    if (in) {
+        std::setvbuf(in, nullptr, _IONBF, 0);
+        for (size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0;) {
+            done += got;
+        }
+        std::fclose(in);
+    }
+    const auto elapsed = Clock::now() - start;
+    if (done != size) {
+        std::fprintf(stderr, "short read\n");
+        std::exit(1);
+    }
+    return Seconds(elapsed);
+}
+
+double Check(const std::string& path) {
+    const auto start = Clock::now();
+    const tern::cli::CheckReport report = tern::cli::CheckFile(path);
+    const auto elapsed = Clock::now() - start;
+    if (!report.file || !report.file->sha256 || !report.dryRun || !report.dryRun->Succeeds()) {
+        std::fprintf(stderr, "check failed: %s\n", report.result.error.c_str());
+        std::exit(1);
+    }
+    return Seconds(elapsed);
+}
+
 double Load(const std::string& path) {
     CSMF smf;
     const auto start = Clock::now();
@@ -94,19 +130,28 @@ int main() {
     probe.LoadFile(path);  // warms the page cache
     const size_t size = probe.m_dwSize;
 
-    std::vector<double> plain, load;
+    std::vector<double> cat, plain, load, check;
     for (int i = 0; i < kRounds; ++i) {
+        cat.push_back(CatRead(path, size));
         plain.push_back(PlainRead(path, size));
         load.push_back(Load(path));
+        check.push_back(Check(path));
     }
     const double mib = static_cast<double>(size) / (1u << 20);
-    const double plainS = Median(plain), loadS = Median(load);
+    const double catS = Median(cat), plainS = Median(plain), loadS = Median(load),
+                 checkS = Median(check);
     std::printf("bench_load: %.1f MiB file, median of %d rounds, page cache warm\n", mib, kRounds);
-    std::printf("  plain read      %8.2f ms  %8.0f MiB/s\n", plainS * 1e3, mib / plainS);
-    std::printf("  CSMF::LoadFile  %8.2f ms  %8.0f MiB/s\n", loadS * 1e3, mib / loadS);
-    std::printf("  ratio load/read %8.2f  (target <= 1.50)\n", loadS / plainS);
-    std::printf("| bench_load | LoadFile of 64 MiB / one plain read | %.2fx | <= 1.50x | %s |\n",
-                loadS / plainS, loadS / plainS <= 1.5 ? "met" : "not met");
+    std::printf("  cat's way (128 KiB reused)  %8.2f ms  %8.0f MiB/s\n", catS * 1e3, mib / catS);
+    std::printf("  one read, fresh buffer      %8.2f ms  %8.0f MiB/s\n", plainS * 1e3,
+                mib / plainS);
+    std::printf("  CSMF::LoadFile              %8.2f ms  %8.0f MiB/s  %.2fx cat (target <= 1.50)\n",
+                loadS * 1e3, mib / loadS, loadS / catS);
+    std::printf("  tern-flash check            %8.2f ms  %8.0f MiB/s  %.2fx cat (target <= 3.00)\n",
+                checkS * 1e3, mib / checkS, checkS / catS);
+    std::printf("| bench_load | LoadFile of 64 MiB / cat | %.2fx | <= 1.50x | %s |\n", loadS / catS,
+                loadS / catS <= 1.5 ? "met" : "not met");
+    std::printf("| bench_load | check of 64 MiB / cat | %.2fx | <= 3.00x | %s |\n", checkS / catS,
+                checkS / catS <= 3.0 ? "met" : "not met");
 
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(path).parent_path(), ignored);

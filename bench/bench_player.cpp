@@ -4,18 +4,25 @@
 //      slips further behind as the file grows;
 //  (b) unthrottled throughput (every event due at tick 0) beside a plain memcpy of the same
 //      bytes;
-//  (c) bytes allocated while the plays run.
+//  (c) bytes allocated while the plays run;
+//  (d) the same lateness with the installation's schedule recorder in front of the port,
+//      beside plays without it, to show that noting each write's start costs nothing that
+//      can be measured.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "bench/MachineLoad.h"
+#include "cli/ScheduleKept.h"
+#include "cli/ScheduleRecordingPort.h"
 #include "devlink/Handles.h"
 #include "engine/ReaderError.h"
 #include "engine/VexDataPlay.h"
@@ -73,6 +80,7 @@ constexpr uint32_t kSizes[] = {200, 1000, 4095, 6000};  // the last one takes tw
 constexpr uint32_t kBulkBytes = 32u << 20;
 constexpr uint32_t kBulkEventBytes = 4000;
 constexpr int kBulkRounds = 7;
+constexpr uint32_t kRecorderEvents = 1000;
 
 // A port that takes the monotonic time of every call on entry and accepts the bytes.
 class TimedPort final : public ICorvoPort {
@@ -152,7 +160,10 @@ double Percentile(const std::vector<double>& sorted, double p) {
     return sorted[static_cast<size_t>(p * static_cast<double>(sorted.size() - 1))];
 }
 
-Lateness MeasureLateness(CVexDataPlay& player, uint32_t events) {
+// With `recorder`, the play writes through a schedule recorder in front of the timed port,
+// and the recorder's own figures are stored there.
+Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
+                         tern::cli::ScheduleKept* recorded = nullptr) {
     tern::samples::TrackWriter track;
     std::vector<uint32_t> dueMs;  // per write
     uint32_t ticks = 0;
@@ -166,7 +177,8 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events) {
     LoadImage(player, tern::samples::MakeSmf(0, kDivision, {track.EndOfTrack().Events()}));
 
     TimedPort port(dueMs.size());
-    g_pFirmwarePort = &port;
+    tern::cli::ScheduleRecordingPort recorder(port, static_cast<uint32_t>(dueMs.size()));
+    g_pFirmwarePort = recorded ? static_cast<ICorvoPort*>(&recorder) : &port;
     // Start just after the tick counter moves, so the play's start tick began at a known
     // instant: the millisecond boundary that due times count from.
     const uint32_t before = tern::platform::GetTickCount();
@@ -181,6 +193,12 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events) {
     if (port.Times().size() != dueMs.size()) {
         std::fprintf(stderr, "%zu writes, expected %zu\n", port.Times().size(), dueMs.size());
         std::exit(1);
+    }
+    if (recorded) {
+        const auto ms = static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - tickStart).count());
+        *recorded =
+            tern::cli::MeasureScheduleKept(recorder.StartsUs(), dueMs, ms, dueMs.back(), true);
     }
     std::vector<double> late;
     for (size_t i = 0; i < dueMs.size(); ++i) {
@@ -264,6 +282,13 @@ int main() {
     const Lateness small = MeasureLateness(player, 1000);
     const Lateness large = MeasureLateness(player, 2000);
     const Throughput bulk = MeasureThroughput(player);
+    // Plain and recorded plays taken in turn, so that a change in the machine's load meets
+    // both alike; the two plain ones show the spread between runs.
+    tern::cli::ScheduleKept kept;
+    const Lateness plain1 = MeasureLateness(player, kRecorderEvents);
+    const Lateness recorded1 = MeasureLateness(player, kRecorderEvents, &kept);
+    const Lateness plain2 = MeasureLateness(player, kRecorderEvents);
+    const Lateness recorded2 = MeasureLateness(player, kRecorderEvents, &kept);
     const uint64_t allocated = g_allocatedBytes.load();
 
     std::printf("(a) lateness of each write after its due time, monotonic clock, us\n");
@@ -289,6 +314,37 @@ int main() {
         Verdict(bulk.playMBs >= 0.5 * bulk.memcpyMBs));
     std::printf("(c) bytes allocated during the plays: %llu (target 0: %s)\n",
                 static_cast<unsigned long long>(allocated), Verdict(allocated == 0));
+    std::printf("(d) lateness at the port with and without the schedule recorder, %u events, us\n",
+                kRecorderEvents);
+    for (const auto& [name, l] : {std::pair{"plain   ", &plain1},
+                                  {"recorded", &recorded1},
+                                  {"plain   ", &plain2},
+                                  {"recorded", &recorded2}}) {
+        std::printf("    %s p50 %7.1f  p99 %7.1f  max %7.1f\n", name, l->p50Us, l->p99Us, l->maxUs);
+    }
+    std::printf("    the recorder's own line for the last play: %s\n",
+                tern::cli::ScheduleKeptLine(kept).c_str());
+    // Each figure as the mean of its two runs; the added lateness is measurable when it is
+    // more than the two plain runs differ from each other (and more than 1 us at p50, where
+    // the machine's load matters least, or 10 us in the tail).
+    const auto mean = [](double a, double b) { return (a + b) / 2; };
+    const double plainP50 = mean(plain1.p50Us, plain2.p50Us);
+    const double recordedP50 = mean(recorded1.p50Us, recorded2.p50Us);
+    const double plainP99 = mean(plain1.p99Us, plain2.p99Us);
+    const double recordedP99 = mean(recorded1.p99Us, recorded2.p99Us);
+    const double plainMax = mean(plain1.maxUs, plain2.maxUs);
+    const double recordedMax = mean(recorded1.maxUs, recorded2.maxUs);
+    const double p50SpreadUs = std::max(std::abs(plain1.p50Us - plain2.p50Us), 1.0);
+    const double spreadUs = std::max(
+        {std::abs(plain1.p99Us - plain2.p99Us), std::abs(plain1.maxUs - plain2.maxUs), 10.0});
+    const bool unmeasurable = recordedP50 - plainP50 <= p50SpreadUs &&
+                              recordedP99 - plainP99 <= spreadUs &&
+                              recordedMax - plainMax <= spreadUs;
+    std::printf(
+        "    plain / recorded: p50 %.1f / %.1f (spread %.1f), p99 %.1f / %.1f, max %.1f / %.1f "
+        "(spread %.1f); recording adds no more than the spread: %s\n",
+        plainP50, recordedP50, p50SpreadUs, plainP99, recordedP99, plainMax, recordedMax, spreadUs,
+        Verdict(unmeasurable));
     PrintLoad("after");
 
     // One table row per figure, for scripts/bench.
@@ -304,5 +360,10 @@ int main() {
                 bulk.playMBs / bulk.memcpyMBs, Verdict(bulk.playMBs >= 0.5 * bulk.memcpyMBs));
     std::printf("| bench_player | bytes allocated during plays | %llu | 0 | %s |\n",
                 static_cast<unsigned long long>(allocated), Verdict(allocated == 0));
+    std::printf(
+        "| bench_player | write lateness p50 / p99 / max, plain vs schedule recorder | %.1f / "
+        "%.1f / %.1f vs %.1f / %.1f / %.1f us | no more than the spread between plain runs | "
+        "%s |\n",
+        plainP50, plainP99, plainMax, recordedP50, recordedP99, recordedMax, Verdict(unmeasurable));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <iomanip>
 #include <memory>
 
+#include "cli/Checksum.h"
 #include "cli/JsonReport.h"
 #include "cli/LoadFailure.h"
 #include "engine/StatusCodes.h"
@@ -14,6 +15,7 @@ namespace {
 void PrintSummary(const FileSummary& file, std::ostream& out) {
     out << "File:     " << file.path << '\n'
         << "Size:     " << file.size << " bytes\n"
+        << "SHA-256: " << (file.sha256 ? DigestText(*file.sha256) : "not available") << '\n'
         << "Format:   " << file.format << '\n'
         << "Tracks:   " << file.tracks << '\n'
         << "Division: " << file.division << " ticks per quarter note\n"

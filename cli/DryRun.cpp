@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/DryRunClock.h"
+#include "cli/ScopedFirmwarePort.h"
 #include "cli/WriteDigest.h"
 #include "devlink/Handles.h"
 #include "engine/StatusCodes.h"
@@ -87,20 +88,6 @@ public:
 private:
     DryRunClock& m_clock;
     Tally& m_tally;
-};
-
-// The firmware port handle points at `port` for this object's lifetime.
-class ScopedFirmwarePort {
-public:
-    explicit ScopedFirmwarePort(ICorvoPort& port) : m_previous(g_pFirmwarePort) {
-        g_pFirmwarePort = &port;
-    }
-    ~ScopedFirmwarePort() { g_pFirmwarePort = m_previous; }
-    ScopedFirmwarePort(const ScopedFirmwarePort&) = delete;
-    ScopedFirmwarePort& operator=(const ScopedFirmwarePort&) = delete;
-
-private:
-    ICorvoPort* const m_previous;
 };
 
 }  // namespace

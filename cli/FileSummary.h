@@ -1,11 +1,14 @@
-// What a loaded update file holds, as tern-flash shows it: its size, header and track table.
+// What a loaded update file holds, as tern-flash shows it: its size and SHA-256, header and
+// track table.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/SMF.h"
+#include "platform/Sha256.h"
 
 namespace tern::cli {
 
@@ -17,6 +20,7 @@ struct TrackEntry {
 struct FileSummary {
     std::string path;
     uint32_t size = 0;
+    std::optional<platform::Sha256Digest> sha256;  // of the loaded image; none if not computed
     uint16_t format = 0;
     uint16_t tracks = 0;                 // as the header says
     uint16_t division = 0;               // ticks per quarter note

@@ -1,17 +1,23 @@
 #include "cli/InstallCommand.h"
 
 #include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 
+#include "cli/Checksum.h"
 #include "cli/DeviceLinkIdentity.h"
 #include "cli/DeviceLinkSession.h"
 #include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/LoadFailure.h"
 #include "cli/ProgressSlot.h"
+#include "cli/ScheduleKept.h"
+#include "cli/ScheduleRecordingPort.h"
+#include "cli/ScopedFirmwarePort.h"
 #include "cli/TerminalDiscoveryView.h"
 #include "devlink/DiscoveryWorker.h"
+#include "devlink/Handles.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
@@ -55,6 +61,40 @@ void Warn(InstallReport& report, Console& console, std::string text) {
     report.warnings.push_back(std::move(text));
 }
 
+// Loads the file into the process's player; false when it did not load, and the report
+// says why.
+bool Load(InstallReport& report, Console& console, const std::string& path) {
+    if (!g_DataPlay.LoadFile(path)) {
+        report = Failed(std::move(report), console, kExitFile, LoadFailureText(g_DataPlay, path));
+        return false;
+    }
+    report.file = SummariseFile(g_DataPlay, path);
+    console.Out("File: " + path + " (" + std::to_string(report.file->size) + " bytes)");
+    return true;
+}
+
+// Whether the loaded image is the published one; the report says why not.
+bool MatchesChecksum(InstallReport& report, Console& console,
+                     const platform::Sha256Digest& expected) {
+    const std::string want = DigestText(expected);
+    if (!report.file->sha256) {
+        report = Failed(std::move(report), console, kExitFile,
+                        "The file's SHA-256 could not be computed, so it cannot be checked "
+                        "against " +
+                            want + ". Nothing was written.");
+        return false;
+    }
+    const std::string actual = DigestText(*report.file->sha256);
+    if (*report.file->sha256 != expected) {
+        report = Failed(std::move(report), console, kExitFile,
+                        "SHA-256 mismatch: expected " + want + ", the file has " + actual +
+                            ". Nothing was written.");
+        return false;
+    }
+    console.Out("SHA-256: " + actual + " (as expected)");
+    return true;
+}
+
 // Runs discovery to its end, or until an interrupt stops it. True when the port is open.
 bool Discover(TerminalDiscoveryView& view, InterruptGate& interrupts) {
     CDiscoveryWorker worker(view);
@@ -65,18 +105,33 @@ bool Discover(TerminalDiscoveryView& view, InterruptGate& interrupts) {
     return started && view.PortOpen();
 }
 
+// What the play thread measured of its play.
+struct PlayTimes {
+    uint32_t elapsedMs = 0;
+    ScheduleKept kept;
+};
+
 // Plays the loaded file into the firmware port on its own thread and draws its progress on
 // this one until the play has ended. The play thread only stores its progress into a slot,
-// so a terminal that holds this thread's output back never holds back a write.
-// Returns how long the play took, read on the play thread just before and after it; none
-// when the thread could not be started: then nothing was written.
-std::optional<uint32_t> Play(Console& console, const DryRunReport& plan,
-                             TerminalProgress::Style style) {
+// and the start of each write into memory reserved here, so a terminal that holds this
+// thread's output back never holds back a write. Returns how long the play took, read on
+// the play thread just before and after it, and how well it kept the schedule; none when the
+// thread could not be started: then nothing was written.
+std::optional<PlayTimes> Play(Console& console, const DryRunReport& plan,
+                              TerminalProgress::Style style) {
     TerminalProgress progress(console, plan, style);
     ProgressSlot slot;
     // Written by the play thread outside the play, read here after the join.
     uint32_t startedMs = 0;
     uint32_t endedMs = 0;
+    // The device's port behind the recorder for the play; without a port (which discovery
+    // rules out) the player fails as it would.
+    std::optional<ScheduleRecordingPort> recorder;
+    std::optional<ScopedFirmwarePort> recording;
+    if (ICorvoPort* const devicePort = g_pFirmwarePort) {
+        recorder.emplace(*devicePort, plan.writes);
+        recording.emplace(*recorder);
+    }
     std::thread thread;
     if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest,
                                      [&slot, &startedMs, &endedMs] {
@@ -92,17 +147,29 @@ std::optional<uint32_t> Play(Console& console, const DryRunReport& plan,
         platform::Sleep(kProgressPollMs);
     }
     thread.join();
+    recording.reset();
     slot.ForwardTo(progress);  // the final position, which no poll may have seen yet
     progress.Finish();
-    return endedMs - startedMs;  // unsigned: right across the counter's wrap too
+    const uint32_t elapsedMs = endedMs - startedMs;  // unsigned: right across the counter's wrap
+    const std::span<const uint64_t> startsUs =
+        recorder ? recorder->StartsUs() : std::span<const uint64_t>();
+    return PlayTimes{elapsedMs, MeasureScheduleKept(startsUs, plan.writeTimesMs, elapsedMs,
+                                                    plan.durationMs, plan.durationExact)};
 }
 
 }  // namespace
 
 InstallReport RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
-                         TerminalProgress::Style progressStyle) {
+                         TerminalProgress::Style progressStyle,
+                         const std::optional<platform::Sha256Digest>& expectedSha256) {
     InstallReport report;
     report.path = path;
+    // A file that is not the published one is refused before anything else is touched: the
+    // lock, the bus and the device.
+    if (expectedSha256 &&
+        !(Load(report, console, path) && MatchesChecksum(report, console, *expectedSha256))) {
+        return report;
+    }
     platform::InstallLock lock;
     if (const platform::InstallLock::Result locked = lock.TryAcquire(); !locked.Taken()) {
         return Failed(std::move(report), console, kExitDeviceLink, LockRefusal(locked));
@@ -126,11 +193,10 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
         return report;
     }
 
-    if (!g_DataPlay.LoadFile(path)) {
-        return Failed(std::move(report), console, kExitFile, LoadFailureText(g_DataPlay, path));
+    // Loaded already when it was checked; nothing else loads into the player meanwhile.
+    if (!report.file && !Load(report, console, path)) {
+        return report;
     }
-    report.file = SummariseFile(g_DataPlay, path);
-    console.Out("File: " + path + " (" + std::to_string(report.file->size) + " bytes)");
     const DryRunReport& plan = report.plan.emplace(RunDryRun(g_DataPlay));
     if (!plan.Succeeds() && plan.failure) {
         // The window installs such a file all the same; a terminal user at least hears why
@@ -154,22 +220,26 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
         return Interrupted(std::move(report), console, interrupts.InterruptedBy());
     }
     console.Out(kTextInstalling);
-    const std::optional<uint32_t> elapsedMs = Play(console, plan, progressStyle);
+    const std::optional<PlayTimes> played = Play(console, plan, progressStyle);
     sleep.Release();
     interrupts.EndPlay();
-    if (!elapsedMs) {
+    if (!played) {
         return Failed(std::move(report), console, kExitTransfer,
                       "The transfer thread could not be started; nothing was written.");
     }
     const bool succeeded = g_DataPlay.m_nError == 0;
     report.transfer = TransferRecord{succeeded ? kStatusRebooting : MakeFailure(kMsgCommunication),
                                      succeeded ? kTextRebooting : MessageText(kMsgCommunication),
-                                     {plan.durationMs, plan.durationExact, *elapsedMs}};
+                                     {plan.durationMs, plan.durationExact, played->elapsedMs},
+                                     played->kept};
+    // After the outcome, which stays right below the progress, as the window shows it.
     if (!succeeded) {
-        return Failed(std::move(report), console, kExitTransfer, MessageText(kMsgCommunication));
+        report = Failed(std::move(report), console, kExitTransfer, MessageText(kMsgCommunication));
+    } else {
+        console.Out(kTextRebooting);
+        console.Out(kAfterReboot);
     }
-    console.Out(kTextRebooting);
-    console.Out(kAfterReboot);
+    console.Out(ScheduleKeptLine(played->kept));
     return report;
 }
 

@@ -6,20 +6,25 @@
 // JSON document.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "cli/Console.h"
 #include "cli/InstallReport.h"
 #include "cli/InterruptGate.h"
 #include "cli/TerminalProgress.h"
+#include "platform/Sha256.h"
 
 namespace tern::cli {
 
 // Ends with the exit status: success; device link failure (also while another install holds
 // the lock); file failure; transfer failure; or 128 + the signal that `interrupts` received
 // before the transfer began. Initialises the component runtime on the calling thread and
-// releases every device-link handle before it returns.
+// releases every device-link handle before it returns. With `expectedSha256`, the file is
+// loaded first and refused as a file failure, before the lock is taken or the bus is looked
+// at, unless its loaded image has that digest.
 InstallReport RunInstall(const std::string& path, Console& console, InterruptGate& interrupts,
-                         TerminalProgress::Style progressStyle);
+                         TerminalProgress::Style progressStyle,
+                         const std::optional<platform::Sha256Digest>& expectedSha256 = {});
 
 }  // namespace tern::cli

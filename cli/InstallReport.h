@@ -12,6 +12,7 @@
 #include "cli/DiscoveryRecord.h"
 #include "cli/DryRun.h"
 #include "cli/FileSummary.h"
+#include "cli/ScheduleKept.h"
 #include "platform/ComponentIdentity.h"
 
 namespace tern::cli {
@@ -26,6 +27,7 @@ struct TransferRecord {
     int32_t status = 0;   // the status code the window stores: rebooting or a failure code
     std::string message;  // the window's text for it
     TransferTiming timing;
+    ScheduleKept schedule;  // how closely the writes kept their due times
 };
 
 struct InstallReport {

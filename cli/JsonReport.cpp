@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/Checksum.h"
 #include "cli/HexText.h"
 #include "engine/StatusCodes.h"
 
@@ -70,6 +71,7 @@ Json NodeJson(const ListedNode& node, size_t number) {
 
 Json FileJson(const FileSummary& file) {
     Json json{{"size", file.size},
+              {"sha256", file.sha256 ? Json(DigestText(*file.sha256)) : Json(nullptr)},
               {"format", file.format},
               {"tracks", file.tracks},
               {"division", file.division},
@@ -126,7 +128,15 @@ Json TransferJson(const TransferRecord& transfer) {
             {"timing",
              {{"scheduled_ms", transfer.timing.scheduledMs},
               {"scheduled_exact", transfer.timing.scheduledExact},
-              {"elapsed_ms", transfer.timing.elapsedMs}}}};
+              {"elapsed_ms", transfer.timing.elapsedMs}}},
+            {"schedule",
+             {{"writes", transfer.schedule.writes},
+              {"p99_late_us", transfer.schedule.p99LateUs},
+              {"worst_late_us", transfer.schedule.worstLateUs},
+              {"duration_ms", transfer.schedule.elapsedMs},
+              {"scheduled_ms", transfer.schedule.scheduledMs},
+              {"scheduled_exact", transfer.schedule.scheduledExact},
+              {"text", ScheduleKeptLine(transfer.schedule)}}}};
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // tern-flash: the Tern Update Program's engine for a terminal and for scripts.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "cli/CheckCommand.h"
+#include "cli/Checksum.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/InstallCommand.h"
@@ -21,7 +23,16 @@ constexpr char kExitStatuses[] =
     "installation is running), 3 the file did not load, 4 the transfer failed (for check:\n"
     "would fail), 130/143 install ended by Ctrl+C/SIGTERM before its transfer began.";
 
-int Install(const std::string& path, tern::cli::OutputFormat format) {
+// A SHA-256 as published: 64 hex digits, either case.
+const CLI::Validator kSha256Hex(
+    [](std::string& text) {
+        return tern::cli::ParseDigest(text) ? std::string()
+                                            : "a SHA-256 is 64 hex digits, not '" + text + "'";
+    },
+    "");
+
+int Install(const std::string& path, const std::optional<tern::platform::Sha256Digest>& sha256,
+            tern::cli::OutputFormat format) {
     const bool json = format == tern::cli::OutputFormat::Json;
     std::ostream discarded(nullptr);  // the document, printed at the end, takes the text's place
     tern::cli::Console console(json ? discarded : std::cout, std::cerr);
@@ -31,7 +42,8 @@ int Install(const std::string& path, tern::cli::OutputFormat format) {
     const auto style = tern::platform::StandardOutputIsTerminal()
                            ? tern::cli::TerminalProgress::Style::Bar
                            : tern::cli::TerminalProgress::Style::Lines;
-    const tern::cli::InstallReport report = tern::cli::RunInstall(path, console, gate, style);
+    const tern::cli::InstallReport report =
+        tern::cli::RunInstall(path, console, gate, style, sha256);
     if (json) {
         std::cout << tern::cli::InstallDocument(report) << std::flush;
     }
@@ -65,6 +77,13 @@ int main(int argc, char** argv) {
     CLI::App* install = app.add_subcommand(
         "install", "Find the Ostrel and install an update file into its firmware port.");
     install->add_option("FILE", installPath, "the update file (.mid)")->required();
+    std::string installSha256;
+    install
+        ->add_option("--sha256", installSha256,
+                     "Refuse the file, before the device is looked for, unless its SHA-256 is "
+                     "HEX (64 hex digits)")
+        ->type_name("HEX")
+        ->check(kSha256Hex);
     install->footer(std::string("Ctrl+C or SIGTERM ends the program until the transfer begins, "
                                 "and is refused while it runs.\n\n") +
                     kExitStatuses);
@@ -84,7 +103,11 @@ int main(int argc, char** argv) {
         return tern::cli::RunCheck(checkPath, std::cout, std::cerr, format);
     }
     if (install->parsed()) {
-        return Install(installPath, format);
+        std::optional<tern::platform::Sha256Digest> sha256;
+        if (!installSha256.empty()) {
+            sha256 = tern::cli::ParseDigest(installSha256);
+        }
+        return Install(installPath, sha256, format);
     }
     return tern::cli::kExitUsage;
 }

@@ -7,6 +7,7 @@
 namespace tern::platform {
 
 uint32_t SystemTickCount();
+uint64_t SystemTickMicroseconds();
 void SystemSleep(uint32_t ms);
 
 }  // namespace tern::platform

@@ -18,6 +18,13 @@ uint32_t GetTickCount() {
     return SystemTickCount();
 }
 
+uint64_t GetTickMicroseconds() {
+    if (auto* clock = g_clock.load(std::memory_order_acquire)) {
+        return uint64_t{clock->Now()} * 1000u;
+    }
+    return SystemTickMicroseconds();
+}
+
 void Sleep(uint32_t ms) {
     if (auto* clock = g_clock.load(std::memory_order_acquire)) {
         clock->Sleep(ms);

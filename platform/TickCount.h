@@ -12,6 +12,11 @@ namespace tern::platform {
 // up to 16 ms.
 uint32_t GetTickCount();
 
+// The same clock in microseconds, not truncated: for measuring how closely waits on the tick
+// counter keep time. With a clock installed, its milliseconds times 1000 (one more reading
+// of it). Windows' counter is not this clock's, only close to it.
+uint64_t GetTickMicroseconds();
+
 // Blocks the calling thread for at least `ms` milliseconds.
 void Sleep(uint32_t ms);
 

@@ -13,6 +13,13 @@ uint32_t SystemTickCount() {
     return static_cast<uint32_t>(ms);
 }
 
+uint64_t SystemTickMicroseconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1'000'000u +
+           static_cast<uint64_t>(ts.tv_nsec) / 1000u;
+}
+
 void SystemSleep(uint32_t ms) {
     timespec left{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1'000'000L};
     // A signal may end the sleep early; carry on with what is left.

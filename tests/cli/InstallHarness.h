@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -149,7 +150,7 @@ protected:
         cli::InstallReport report;
         {
             platform::ScopedClock installed(clock);
-            report = cli::RunInstall(path, console, gate, style);
+            report = cli::RunInstall(path, console, gate, style, m_expectedSha256);
         }
         std::string errors = err.str();
         TakeSleepNotice(errors);
@@ -159,6 +160,7 @@ protected:
     }
 
     ComponentEnvironment m_env;
+    std::optional<platform::Sha256Digest> m_expectedSha256;  // what --sha256 would give
     TempDir m_dir;
     const std::string m_sample = CopyOfSample(m_dir);
 };

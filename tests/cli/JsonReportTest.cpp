@@ -165,6 +165,11 @@ TEST(CheckDocument, TheSampleHasItsHeaderTrackTableAndDryRun) {
     EXPECT_EQ(file["format"], 0);
     EXPECT_EQ(file["tracks"], 1);
     EXPECT_EQ(file["division"], 480);
+    // As the text shows it: 64 lower-case hex digits.
+    ASSERT_TRUE(file["sha256"].is_string()) << file;
+    const std::string sha256 = file["sha256"];
+    EXPECT_EQ(sha256.find_first_not_of("0123456789abcdef"), std::string::npos) << sha256;
+    EXPECT_EQ(sha256.size(), 64u);
     ASSERT_EQ(file["track_table"].size(), 1u);
     // One track chunk, from the end of the header to the end of the file.
     EXPECT_EQ(file["track_table"][0]["offset"], 14);
@@ -297,6 +302,13 @@ TEST_F(InstallTest, TheDocumentHasDiscoveryTheOutcomeAndTheTiming) {
         if (c.status == cli::kExitSuccess) {
             // The last write is not sent before it is due.
             EXPECT_GE(timing["elapsed_ms"], timing["scheduled_ms"]);
+            // Every planned write was timed; the text is the line printed last.
+            const json& schedule = doc["install"]["schedule"];
+            EXPECT_EQ(schedule["writes"], doc["dry_run"]["writes"]);
+            EXPECT_LE(schedule["p99_late_us"], schedule["worst_late_us"]);
+            EXPECT_EQ(schedule["duration_ms"], timing["elapsed_ms"]);
+            EXPECT_EQ(schedule["scheduled_ms"], timing["scheduled_ms"]);
+            EXPECT_TRUE(r.out.ends_with(schedule["text"].get<std::string>() + "\n")) << r.out;
         }
     }
 }

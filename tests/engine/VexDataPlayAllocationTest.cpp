@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "cli/ScheduleRecordingPort.h"
 #include "engine/ReaderError.h"
 #include "tests/engine/PlayHarness.h"
 
@@ -157,6 +158,52 @@ TEST(VexDataPlayAllocation, APlayAllocatesNothing) {
     EXPECT_EQ(h.player->m_nError, kReaderOk);
     EXPECT_GT(h.port.Calls().size(), 40u);
     EXPECT_EQ(allocations, 0u);
+}
+
+// The installation's recorder in front of the port: the play still allocates nothing, every
+// write passes through unchanged, and each start is noted before the port is called.
+TEST(VexDataPlayAllocation, APlayThroughTheScheduleRecorderAllocatesNothing) {
+    PlayHarness h;
+    TrackWriter track;
+    for (uint32_t i = 0; i < 40; ++i) {
+        track.SysEx(10, Pattern(i * 700, static_cast<uint8_t>(i)));
+    }
+    h.Load(track.EndOfTrack().Events());
+    h.port.Reserve(200, h.player->m_dwSize + 100);
+    h.progress.Reserve(200);
+    cli::ScheduleRecordingPort recorder(h.port, 200);
+    g_pFirmwarePort = &recorder;
+
+    AllocationCount count;
+    h.Play();
+    const uint64_t allocations = count.Stop();
+
+    EXPECT_EQ(h.player->m_nError, kReaderOk);
+    EXPECT_EQ(allocations, 0u);
+    const auto starts = recorder.StartsUs();
+    ASSERT_GT(h.port.Calls().size(), 40u);
+    ASSERT_EQ(starts.size(), h.port.Calls().size());
+    for (size_t i = 0; i < starts.size(); ++i) {
+        // The clock moves a millisecond a reading: the recorder's comes just before the port's.
+        EXPECT_EQ(starts[i], (uint64_t{h.port.Calls()[i].tick} - 1) * 1000) << "write " << i;
+    }
+}
+
+TEST(VexDataPlayAllocation, TheScheduleRecorderNotesNoMoreThanItsRoomAndPassesFailuresOn) {
+    PlayHarness h;
+    TrackWriter track;
+    for (uint32_t i = 0; i < 5; ++i) {
+        track.SysEx(10, Pattern(100, static_cast<uint8_t>(i)));
+    }
+    h.Load(track.EndOfTrack().Events());
+    h.port.FailFrom(5);
+    cli::ScheduleRecordingPort recorder(h.port, 3);
+    g_pFirmwarePort = &recorder;
+    h.Play();
+    // The fifth write failed, as the port said, and the play stopped there.
+    EXPECT_EQ(h.player->m_nError, kReaderInProgress);
+    EXPECT_EQ(h.port.Calls().size(), 5u);
+    EXPECT_EQ(recorder.StartsUs().size(), 3u);
 }
 
 }  // namespace
