@@ -117,7 +117,7 @@ public:
 };
 
 void LoadImage(CVexDataPlay& player, const Bytes& file) {
-    player.m_pData = std::make_unique<uint8_t[]>(file.size());
+    player.m_pData = tern::platform::AllocateImage(file.size());
     std::memcpy(player.m_pData.get(), file.data(), file.size());
     player.m_dwSize = static_cast<uint32_t>(file.size());
     if (!player.ParseChunks()) {

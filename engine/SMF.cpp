@@ -2,10 +2,9 @@
 
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "engine/ReaderError.h"
-#include "platform/HugePages.h"
+#include "platform/ImageMemory.h"
 #include "platform/ReadOnlyFile.h"
 
 using tern::platform::FileOpenResult;
@@ -61,13 +60,11 @@ bool CSMF::LoadFile(const std::string& path) {
         return false;
     }
     const auto size = static_cast<uint32_t>(*length);
-    std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size]);
+    tern::platform::ImageMemory image = tern::platform::AllocateImage(size);
     if (!image) {
         m_nError = tern::kReaderNoMemory;
         return false;
     }
-    // The read is the buffer's first touch: in huge pages it faults in few large steps.
-    tern::platform::AdviseHugePages(image.get(), size);
     // A failed or short read leaves no image: half a firmware file must never be taken
     // for a whole one.
     const auto got = file.Read(image.get(), size);

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/ImageMemory.h"
+
 // One entry of the track table. A position inside a track counts from dwOffset (the "MTrk"
 // tag), so the first event starts at 8 and a position is valid while below dwLength.
 struct SMFTRACK {
@@ -49,7 +51,7 @@ public:
     uint32_t GetEventLength(uint8_t status, uint32_t pos, int track);
 
     int32_t m_nError = 0;
-    std::unique_ptr<uint8_t[]> m_pData;  // the whole file image, or null
+    tern::platform::ImageMemory m_pData;  // the whole file image, or null
     uint32_t m_dwSize = 0;
     uint16_t m_wFormat = 0;
     uint16_t m_wTracks = 0;

@@ -12,7 +12,7 @@
 namespace tern::fuzz {
 
 inline void SetImage(CSMF& smf, const uint8_t* data, size_t size) {
-    smf.m_pData = std::make_unique<uint8_t[]>(size);
+    smf.m_pData = tern::platform::AllocateImage(size);
     if (size > 0) {
         std::memcpy(smf.m_pData.get(), data, size);
     }

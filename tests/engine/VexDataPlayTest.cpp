@@ -183,7 +183,7 @@ TEST(VexDataPlayProgress, PositionsInAVeryLongTrackDoNotOverflow) {
 
     PlayHarness h;
     const uint32_t size = static_cast<uint32_t>(prefix.size()) + kText + 4;
-    h.player->m_pData = std::make_unique<uint8_t[]>(size);  // the text is zeros
+    h.player->m_pData = tern::platform::AllocateImage(size);  // the text is zeros
     std::memcpy(h.player->m_pData.get(), prefix.data(), prefix.size());
     std::memcpy(h.player->m_pData.get() + size - tail.size(), tail.data(), tail.size());
     h.player->m_dwSize = size;

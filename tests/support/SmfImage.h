@@ -11,7 +11,7 @@ namespace tern::test {
 
 inline void SetImage(CSMF& smf, const samples::Bytes& bytes) {
     // Exactly the file's size, so AddressSanitizer catches a read one byte past it.
-    smf.m_pData = std::make_unique<uint8_t[]>(bytes.size());
+    smf.m_pData = tern::platform::AllocateImage(bytes.size());
     if (!bytes.empty()) {
         std::memcpy(smf.m_pData.get(), bytes.data(), bytes.size());
     }
