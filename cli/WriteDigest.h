@@ -1,27 +1,31 @@
 // A fingerprint of what reached a port: every write's byte count and bytes, in order
-// (64-bit FNV-1a). Equal digests mean the same writes, cut the same way.
+// (64-bit XXH3, streamed). Equal digests mean the same writes, cut the same way.
 #pragma once
 
 #include <cstdint>
+
+// Compiled in, so that the fingerprint needs no library at run time on either system.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 namespace tern::cli {
 
 class WriteDigest {
 public:
+    WriteDigest() { XXH3_64bits_reset(&m_state); }
+
     void Add(const uint8_t* bytes, uint32_t count) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            Mix(static_cast<uint8_t>(count >> shift));
-        }
-        for (uint32_t i = 0; i < count; ++i) {
-            Mix(bytes[i]);
-        }
+        // The count in a fixed byte order: the same writes give the same digest everywhere.
+        const uint8_t length[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+                                   static_cast<uint8_t>(count >> 16),
+                                   static_cast<uint8_t>(count >> 24)};
+        XXH3_64bits_update(&m_state, length, sizeof length);
+        XXH3_64bits_update(&m_state, bytes, count);
     }
-    uint64_t Value() const { return m_hash; }
+    uint64_t Value() const { return XXH3_64bits_digest(&m_state); }
 
 private:
-    void Mix(uint8_t byte) { m_hash = (m_hash ^ byte) * 0x100000001B3ull; }
-
-    uint64_t m_hash = 0xCBF29CE484222325ull;
+    XXH3_state_t m_state;
 };
 
 }  // namespace tern::cli

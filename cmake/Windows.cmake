@@ -17,30 +17,27 @@ if(NOT TERN_WINDOWS_RUNS_TESTS)
   endif()
 endif()
 
-# CLI11 is header-only: Debian's headers alone, never the whole Linux include folder.
-if(NOT TARGET CLI11::CLI11)
-  find_path(TERN_CLI11_INCLUDE CLI/CLI.hpp PATHS /usr/include NO_DEFAULT_PATH
-            NO_CMAKE_FIND_ROOT_PATH)
-  if(NOT TERN_CLI11_INCLUDE)
-    message(FATAL_ERROR "CLI11 headers not found (Debian: libcli11-dev)")
+# A header-only library from Debian's headers alone (never the whole Linux include folder):
+# `target` an imported target whose include folder holds only a link to /usr/include/<entry>,
+# a folder or a single header; `probe` is a header below /usr/include that must be there.
+function(tern_debian_header_library target entry probe package)
+  if(TARGET ${target})
+    return()
   endif()
-  set(_cli11 ${PROJECT_BINARY_DIR}/cli11-include)
-  file(MAKE_DIRECTORY ${_cli11})
-  file(CREATE_LINK ${TERN_CLI11_INCLUDE}/CLI ${_cli11}/CLI SYMBOLIC)
-  add_library(CLI11::CLI11 INTERFACE IMPORTED)
-  target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${_cli11})
-endif()
-
-# nlohmann/json is header-only too: the same way, from Debian's nlohmann-json3-dev.
-if(NOT TARGET nlohmann_json::nlohmann_json)
-  find_path(TERN_NLOHMANN_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH
-            NO_CMAKE_FIND_ROOT_PATH)
-  if(NOT TERN_NLOHMANN_JSON_INCLUDE)
-    message(FATAL_ERROR "nlohmann/json headers not found (Debian: nlohmann-json3-dev)")
+  # A cache entry of its own for each library: find_path keeps what it found.
+  string(MAKE_C_IDENTIFIER "TERN_${entry}_INCLUDE" found)
+  find_path(${found} ${probe} PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT ${found})
+    message(FATAL_ERROR "${probe} not found (Debian: ${package})")
   endif()
-  set(_nlohmann_json ${PROJECT_BINARY_DIR}/nlohmann-json-include)
-  file(MAKE_DIRECTORY ${_nlohmann_json})
-  file(CREATE_LINK ${TERN_NLOHMANN_JSON_INCLUDE}/nlohmann ${_nlohmann_json}/nlohmann SYMBOLIC)
-  add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
-  target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE ${_nlohmann_json})
-endif()
+  string(MAKE_C_IDENTIFIER "${entry}" name)
+  set(include ${PROJECT_BINARY_DIR}/${name}-include)
+  file(MAKE_DIRECTORY ${include})
+  file(CREATE_LINK ${${found}}/${entry} ${include}/${entry} SYMBOLIC)
+  add_library(${target} INTERFACE IMPORTED GLOBAL)
+  target_include_directories(${target} SYSTEM INTERFACE ${include})
+endfunction()
+tern_debian_header_library(CLI11::CLI11 CLI CLI/CLI.hpp libcli11-dev)
+tern_debian_header_library(nlohmann_json::nlohmann_json nlohmann nlohmann/json.hpp
+                           nlohmann-json3-dev)
+tern_debian_header_library(xxHash::xxhash xxhash.h xxhash.h libxxhash-dev)
