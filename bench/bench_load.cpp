@@ -17,7 +17,7 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/Checksum.h"
-#include "cli/DryRun.h"
+#include "engine/DryRun.h"
 #include "engine/VexDataPlay.h"
 #include "platform/ImageMemory.h"
 #include "samples/SmfWriter.h"
@@ -107,11 +107,11 @@ void Round(const std::string& path, size_t size, Figures& f) {
     auto player = std::make_unique<CVexDataPlay>();
     f.load.push_back(Timed([&] { return player->LoadFile(path); }));
     f.sha.push_back(Timed([&] { return tern::cli::ImageDigest(*player).has_value(); }));
-    f.dryRun.push_back(Timed([&] { return tern::cli::RunDryRun(*player).Succeeds(); }));
+    f.dryRun.push_back(Timed([&] { return tern::RunDryRun(*player).Succeeds(); }));
 
     f.loadAndDryRun.push_back(Timed([&] {
         auto other = std::make_unique<CVexDataPlay>();
-        return other->LoadFile(path) && tern::cli::RunDryRun(*other).Succeeds();
+        return other->LoadFile(path) && tern::RunDryRun(*other).Succeeds();
     }));
     f.check.push_back(Timed([&] {
         const tern::cli::CheckReport report = tern::cli::CheckFile(path);

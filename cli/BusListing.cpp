@@ -17,8 +17,9 @@ std::string NodeFailure(int32_t message, uint64_t nodeId) {
     return std::string(MessageText(message)) + " (node " + Hex(nodeId, 16) + ")";
 }
 
-// Opens the device of one Ostrel node and lists its ports into `node`.
-void ReadPorts(ListedNode& node) {
+// Opens the device of one Ostrel node and lists its ports into `node`. `discovered`: the node
+// discovery would take, the only one whose firmware port it would open.
+void ReadPorts(ListedNode& node, bool discovered) {
     ICorvoDevice* device = nullptr;
     if (FAILED(g_pCorvoAsync->OpenDevice(node.id, &device)) || !device) {
         node.error = NodeFailure(kMsgCannotOpenDevice, node.id);
@@ -34,7 +35,7 @@ void ReadPorts(ListedNode& node) {
     for (uint32_t i = 0; i < ports.dwCount && ports.pPorts; ++i) {
         const PortInfo& port = ports.pPorts[i];
         // Discovery opens the first port the firmware tag matches.
-        const bool firmware = port.dwTag == kFirmwarePortTag && !firmwareSeen;
+        const bool firmware = discovered && port.dwTag == kFirmwarePortTag && !firmwareSeen;
         firmwareSeen = firmwareSeen || firmware;
         node.ports.push_back({port.dwPortId, port.dwTag, firmware});
     }
@@ -64,6 +65,7 @@ BusListing ReadBusListing() {
     }
     listing.nodesListed = true;
     const uint32_t count = g_NodeList.pNodes ? g_NodeList.dwCount : 0;
+    bool ostrelSeen = false;  // discovery takes the first Ostrel in list order, never another
     for (uint32_t i = 0; i < count; ++i) {
         const NodeInfo& info = g_NodeList.pNodes[i];
         ListedNode node;
@@ -72,7 +74,8 @@ BusListing ReadBusListing() {
         node.model = info.dwModelId;
         node.ostrel = IsOstrel(info);
         if (node.ostrel) {
-            ReadPorts(node);
+            ReadPorts(node, !ostrelSeen);
+            ostrelSeen = true;
             if (!node.error.empty()) {
                 listing.result.Fail(kExitDeviceLink, node.error);
             }

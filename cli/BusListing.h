@@ -16,7 +16,7 @@ namespace tern::cli {
 struct ListedPort {
     uint32_t id = 0;
     uint32_t tag = 0;
-    bool firmwarePort = false;  // the port discovery would open: the first tagged "FIRM"
+    bool firmwarePort = false;  // the port discovery would open: the first Ostrel's first "FIRM"
 };
 
 struct ListedNode {

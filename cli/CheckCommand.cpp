@@ -2,6 +2,7 @@
 
 #include <iomanip>
 #include <memory>
+#include <utility>
 
 #include "cli/Checksum.h"
 #include "cli/JsonReport.h"
@@ -44,6 +45,12 @@ void PrintDryRun(const DryRunReport& run, std::ostream& out) {
     }
 }
 
+void PrintVerdict(const PreflightVerdict& verdict, std::ostream& out) {
+    out << "Verdict:      "
+        << (verdict.Accepted() ? "this file would install" : "refused, nothing would be written")
+        << '\n';
+}
+
 }  // namespace
 
 CheckReport CheckFile(const std::string& path) {
@@ -55,17 +62,18 @@ CheckReport CheckFile(const std::string& path) {
         report.result.Fail(kExitFile, LoadFailureText(*player, path));
         return report;
     }
-    report.file = SummariseFile(*player, path);
-    report.dryRun = RunDryRun(*player);
-    if (!report.dryRun->Succeeds()) {
-        report.result.Fail(kExitTransfer, MessageText(kMsgCommunication));
+    InspectedFile inspected = InspectFile(*player, path);
+    report.file = std::move(inspected.summary);
+    report.dryRun = std::move(inspected.dryRun);
+    if (const PreflightVerdict& verdict = report.dryRun->verdict; !verdict.Accepted()) {
+        report.result.Fail(kExitFile, RefusalText(verdict));
     }
     return report;
 }
 
 int RunCheck(const std::string& path, std::ostream& out, std::ostream& err, OutputFormat format) {
     const CheckReport report = CheckFile(path);
-    if (!report.file) {
+    if (!report.result.Ok()) {
         err << report.result.error << '\n';
     }
     if (format == OutputFormat::Json) {
@@ -73,6 +81,7 @@ int RunCheck(const std::string& path, std::ostream& out, std::ostream& err, Outp
     } else if (report.file) {
         PrintSummary(*report.file, out);
         PrintDryRun(*report.dryRun, out);
+        PrintVerdict(report.dryRun->verdict, out);
     }
     return report.result.exitStatus;
 }

@@ -1,21 +1,39 @@
 #include "cli/FileSummary.h"
 
+#include <system_error>
+#include <thread>
+#include <utility>
+
 #include "cli/Checksum.h"
 
 namespace tern::cli {
 
-FileSummary SummariseFile(const CSMF& reader, const std::string& path) {
-    FileSummary summary{path,
-                        reader.m_dwSize,
-                        ImageDigest(reader),
-                        reader.m_wFormat,
-                        reader.m_wTracks,
-                        reader.m_wDivision,
-                        {}};
-    for (int i = 0; i < reader.m_wTracks && i < CSMF::kMaxTracks; ++i) {
-        summary.trackTable.push_back({reader.m_Track[i].dwOffset, reader.m_Track[i].dwLength});
+InspectedFile InspectFile(CVexDataPlay& player, const std::string& path) {
+    // The hash only reads the image, which the dry run does not change.
+    std::optional<platform::Sha256Digest> sha256;
+    std::thread hasher;
+    try {
+        hasher = std::thread([&sha256, &player] { sha256 = ImageDigest(player); });
+    } catch (const std::system_error&) {
+        // No second thread to be had: the same work, one after the other.
     }
-    return summary;
+    DryRunReport dryRun = RunDryRun(player);
+    if (hasher.joinable()) {
+        hasher.join();
+    } else {
+        sha256 = ImageDigest(player);
+    }
+    FileSummary summary{path,
+                        player.m_dwSize,
+                        std::move(sha256),
+                        player.m_wFormat,
+                        player.m_wTracks,
+                        player.m_wDivision,
+                        {}};
+    for (int i = 0; i < player.m_wTracks && i < CSMF::kMaxTracks; ++i) {
+        summary.trackTable.push_back({player.m_Track[i].dwOffset, player.m_Track[i].dwLength});
+    }
+    return {std::move(summary), std::move(dryRun)};
 }
 
 }  // namespace tern::cli

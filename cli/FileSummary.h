@@ -1,5 +1,5 @@
 // What a loaded update file holds, as tern-flash shows it: its size and SHA-256, header and
-// track table.
+// track table, and the dry run of its installation with the verdict drawn from it.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DryRun.h"
 #include "engine/SMF.h"
 #include "platform/Sha256.h"
 
@@ -27,7 +28,14 @@ struct FileSummary {
     std::vector<TrackEntry> trackTable;  // the tracks the reader keeps, at most kMaxTracks
 };
 
-// For a reader whose LoadFile(path) succeeded.
-FileSummary SummariseFile(const CSMF& reader, const std::string& path);
+struct InspectedFile {
+    FileSummary summary;
+    DryRunReport dryRun;
+};
+
+// For a player whose LoadFile(path) succeeded: its summary and its dry run at the
+// installation's tempo. The SHA-256 is taken on a second thread while the dry run walks the
+// image on this one, so the whole costs about what the hash alone does.
+InspectedFile InspectFile(CVexDataPlay& player, const std::string& path);
 
 }  // namespace tern::cli

@@ -8,7 +8,6 @@
 #include "cli/Checksum.h"
 #include "cli/DeviceLinkIdentity.h"
 #include "cli/DeviceLinkSession.h"
-#include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/LoadFailure.h"
 #include "cli/ProgressSlot.h"
@@ -61,15 +60,27 @@ void Warn(InstallReport& report, Console& console, std::string text) {
     report.warnings.push_back(std::move(text));
 }
 
-// Loads the file into the process's player; false when it did not load, and the report
-// says why.
+// Loads the file into the process's player and plays it dry; false when it did not load,
+// and the report says why.
 bool Load(InstallReport& report, Console& console, const std::string& path) {
     if (!g_DataPlay.LoadFile(path)) {
         report = Failed(std::move(report), console, kExitFile, LoadFailureText(g_DataPlay, path));
         return false;
     }
-    report.file = SummariseFile(g_DataPlay, path);
+    InspectedFile inspected = InspectFile(g_DataPlay, path);
+    report.file = std::move(inspected.summary);
+    report.plan = std::move(inspected.dryRun);
     console.Out("File: " + path + " (" + std::to_string(report.file->size) + " bytes)");
+    return true;
+}
+
+// Whether the dry run found the file fit to install; the report says why not.
+bool Accepted(InstallReport& report, Console& console) {
+    if (const PreflightVerdict& verdict = report.plan->verdict; !verdict.Accepted()) {
+        report = Failed(std::move(report), console, kExitFile,
+                        RefusalText(verdict) + " Nothing was written.");
+        return false;
+    }
     return true;
 }
 
@@ -164,11 +175,15 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
                          const std::optional<platform::Sha256Digest>& expectedSha256) {
     InstallReport report;
     report.path = path;
-    // A file that is not the published one is refused before anything else is touched: the
-    // lock, the bus and the device.
-    if (expectedSha256 &&
-        !(Load(report, console, path) && MatchesChecksum(report, console, *expectedSha256))) {
+    // A file that is not the published one, or whose transfer is known to go wrong, is
+    // refused before anything else is touched: the lock, the bus and the device.
+    if (!Load(report, console, path) ||
+        (expectedSha256 && !MatchesChecksum(report, console, *expectedSha256)) ||
+        !Accepted(report, console)) {
         return report;
+    }
+    if (const int signal = interrupts.InterruptedBy()) {
+        return Interrupted(std::move(report), console, signal);
     }
     platform::InstallLock lock;
     if (const platform::InstallLock::Result locked = lock.TryAcquire(); !locked.Taken()) {
@@ -193,17 +208,7 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
         return report;
     }
 
-    // Loaded already when it was checked; nothing else loads into the player meanwhile.
-    if (!report.file && !Load(report, console, path)) {
-        return report;
-    }
-    const DryRunReport& plan = report.plan.emplace(RunDryRun(g_DataPlay));
-    if (!plan.Succeeds() && plan.failure) {
-        // The window installs such a file all the same; a terminal user at least hears why
-        // it is going to fail.
-        Warn(report, console,
-             "Warning: this transfer is predicted to fail: " + Describe(*plan.failure));
-    }
+    const DryRunReport& plan = *report.plan;
 
     // A machine that suspends mid-transfer leaves the device half-programmed. Taken here,
     // before the play, because asking the system may take a moment; without a login manager

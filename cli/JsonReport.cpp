@@ -103,7 +103,12 @@ Json DryRunJson(const DryRunReport& run) {
             {"succeeds", run.Succeeds()},
             {"outcome",
              Outcome(run.status, run.Succeeds() ? kTextRebooting : MessageText(kMsgCommunication))},
-            {"failure", OrNull(run.failure, FailureJson)}};
+            {"failure", OrNull(run.failure, FailureJson)},
+            {"schedule_ms", run.scheduleMs},
+            {"verdict",
+             {{"accepted", run.verdict.Accepted()},
+              {"refusal", RefusalName(run.verdict.refusal)},
+              {"reason", run.verdict.Accepted() ? Json(nullptr) : Json(run.verdict.reason)}}}};
 }
 
 Json DiscoveryJson(const DiscoveryRecord& discovery) {
@@ -175,6 +180,16 @@ std::string InstallDocument(const InstallReport& report) {
     doc["dry_run"] = OrNull(report.plan, DryRunJson);
     doc["install"] = OrNull(report.transfer, TransferJson);
     doc["warnings"] = report.warnings;
+    return Dump(doc);
+}
+
+std::string UsageDocument(const char* command, const std::string& message) {
+    CommandResult result;
+    result.Fail(kExitUsage, message);
+    Json doc = Envelope(command ? command : "", result);
+    if (!command) {
+        doc["command"] = nullptr;
+    }
     return Dump(doc);
 }
 

@@ -16,4 +16,8 @@ std::string ListDocument(const BusListing& listing);
 std::string CheckDocument(const CheckReport& report);
 std::string InstallDocument(const InstallReport& report);
 
+// The document of a usage error: the exit status and the parser's message. `command` is the
+// command the line named, or null when it named none.
+std::string UsageDocument(const char* command, const std::string& message);
+
 }  // namespace tern::cli

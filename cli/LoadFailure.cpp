@@ -25,4 +25,9 @@ std::string LoadFailureText(const CSMF& reader, const std::string& path) {
     return text.empty() ? OpenFailureReason(path) : text;
 }
 
+std::string RefusalText(const PreflightVerdict& verdict) {
+    return std::string(MessageText(kMsgFileFormat)) + " The file is refused: " + verdict.reason +
+           ".";
+}
+
 }  // namespace tern::cli

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/DurationText.h"
+
 namespace tern::cli {
 namespace {
 
@@ -10,23 +12,6 @@ constexpr int kBarWidth = 30;
 constexpr int kLastPercent = 100;
 
 }  // namespace
-
-std::string FormatDuration(uint32_t ms) {
-    char text[40];
-    const uint32_t s = ms / 1000;
-    if (ms < 1000) {
-        std::snprintf(text, sizeof text, "%u ms", ms);
-    } else if (ms < 10000) {
-        std::snprintf(text, sizeof text, "%u.%u s", s, ms % 1000 / 100);
-    } else if (s < 60) {
-        std::snprintf(text, sizeof text, "%u s", s);
-    } else if (s < 3600) {
-        std::snprintf(text, sizeof text, "%u min %02u s", s / 60, s % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%u h %02u min", s / 3600, s / 60 % 60);
-    }
-    return text;
-}
 
 void TerminalProgress::SetRange(int nLower, int nUpper) {
     m_lower = nLower;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/Console.h"
-#include "cli/DryRun.h"
+#include "engine/DryRun.h"
 #include "engine/ProgressControl.h"
 
 namespace tern::cli {
@@ -39,8 +39,5 @@ private:
     std::array<bool, 101> m_shown{};
     size_t m_drawnWidth = 0;
 };
-
-// "850 ms", "4.2 s", "42 s", "3 min 05 s", "2 h 07 min".
-std::string FormatDuration(uint32_t ms);
 
 }  // namespace tern::cli

@@ -3,6 +3,8 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/CheckCommand.h"
 #include "cli/Checksum.h"
@@ -30,6 +32,21 @@ const CLI::Validator kSha256Hex(
                                             : "a SHA-256 is 64 hex digits, not '" + text + "'";
     },
     "");
+
+// Whether the command line asks for JSON before any "--", read before parsing: a usage error
+// may stop the parse before the flag is reached.
+bool JsonBeforeOperands(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            return false;
+        }
+        if (arg == "--json") {
+            return true;
+        }
+    }
+    return false;
+}
 
 int Install(const std::string& path, const std::optional<tern::platform::Sha256Digest>& sha256,
             tern::cli::OutputFormat format) {
@@ -88,11 +105,24 @@ int main(int argc, char** argv) {
                                 "and is refused while it runs.\n\n") +
                     kExitStatuses);
 
+    const bool jsonBeforeOperands = JsonBeforeOperands(argc, argv);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // Help and version end with 0; every other parse failure is a usage error.
-        return app.exit(e) == 0 ? tern::cli::kExitSuccess : tern::cli::kExitUsage;
+        if (app.exit(e) == 0) {
+            return tern::cli::kExitSuccess;
+        }
+        // CLI11 ends only a subcommand at "--" when the subcommand takes no more operands, and
+        // reads a "--json" after it as the flag: that counts too.
+        if (jsonBeforeOperands || app.count("--json") > 0) {
+            // The command, when the parse got as far as it: "check" missing its FILE.
+            const std::vector<CLI::App*> named = app.get_subcommands();
+            std::cout << tern::cli::UsageDocument(
+                             named.empty() ? nullptr : named.front()->get_name().c_str(), e.what())
+                      << std::flush;
+        }
+        return tern::cli::kExitUsage;
     }
 
     const auto format = json ? tern::cli::OutputFormat::Json : tern::cli::OutputFormat::Text;

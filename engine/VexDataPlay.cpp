@@ -6,13 +6,13 @@
 #include "devlink/Handles.h"
 #include "engine/ReaderError.h"
 #include "engine/SmfBytes.h"
+#include "engine/TrackEvent.h"
 #include "platform/TickCount.h"
 
 namespace {
 
 constexpr int kTrack = 0;
 constexpr int kProgressMax = 100;
-constexpr uint64_t kMicrosecondsPerMillisecond = 1000;
 
 // The first write of a message carries its 0xF0, so it has room for one data byte less.
 constexpr uint32_t kFirstPieceData = CVexDataPlay::kBufferSize - 1;
@@ -23,11 +23,18 @@ int ProgressPercent(uint32_t next, uint32_t trackLength) {
     return static_cast<int>(uint64_t{next} * kProgressMax / trackLength);
 }
 
+// The process's tick counter, whichever clock is installed: what a real play waits on.
+class ProcessClock final : public tern::platform::IClock {
+public:
+    uint32_t Now() override { return tern::platform::GetTickCount(); }
+    void Sleep(uint32_t ms) override { tern::platform::Sleep(ms); }
+};
+
 // The timing and write state of one play; lives on Play's stack.
 class Transfer {
 public:
-    Transfer(CVexDataPlay& player, ICorvoPort& port, uint32_t tempo)
-        : m_player(player), m_port(port), m_tempo(tempo), m_start(tern::platform::GetTickCount()) {}
+    Transfer(CVexDataPlay& player, ICorvoPort& port, tern::platform::IClock& clock, uint32_t tempo)
+        : m_player(player), m_port(port), m_clock(clock), m_tempo(tempo), m_start(clock.Now()) {}
 
     // Waits until `ticks` is due, then writes 0xF0 and the `length` data bytes at `pos` in
     // pieces, leaving `pos` past what was written. The caller has proven that the data lie
@@ -52,13 +59,12 @@ public:
 
 private:
     void WaitUntilDue(uint32_t ticks) const {
-        const uint64_t due64 = uint64_t{ticks} * m_tempo /
-                               (uint64_t{m_player.m_wDivision} * kMicrosecondsPerMillisecond);
-        const auto due = static_cast<uint32_t>(due64);
+        const auto due =
+            static_cast<uint32_t>(tern::DueMilliseconds(ticks, m_tempo, m_player.m_wDivision));
         // Absolute from the start, so time spent writing never adds up; the unsigned
         // difference stays right across a wrap of the counter. No sleep: a sleep's
         // granularity would make every event late.
-        while (tern::platform::GetTickCount() - m_start < due) {
+        while (m_clock.Now() - m_start < due) {
         }
     }
 
@@ -98,6 +104,7 @@ private:
 
     CVexDataPlay& m_player;
     ICorvoPort& m_port;
+    tern::platform::IClock& m_clock;
     const uint32_t m_tempo;
     const uint32_t m_start;
     int m_ring = 0;
@@ -106,6 +113,13 @@ private:
 }  // namespace
 
 void CVexDataPlay::Play(IProgressControl& progress, uint32_t tempo) {
+    // Read once: the handle does not change while a play runs.
+    ProcessClock clock;
+    PlayThrough(g_pFirmwarePort, clock, progress, tempo);
+}
+
+void CVexDataPlay::PlayThrough(ICorvoPort* port, tern::platform::IClock& clock,
+                               IProgressControl& progress, uint32_t tempo) {
     progress.SetRange(0, kProgressMax);
     // Without ticks per quarter note no event has a due time, and sending the firmware
     // unpaced could overrun the device: refuse the file before anything is written.
@@ -113,44 +127,38 @@ void CVexDataPlay::Play(IProgressControl& progress, uint32_t tempo) {
         m_nError = tern::kReaderMalformed;
         return;
     }
-    // Read once: the handle does not change while a play runs. No port is a failed write.
-    ICorvoPort* const port = g_pFirmwarePort;
+    // No port is a failed write.
     if (!port) {
         m_nError = tern::kReaderInProgress;
         return;
     }
-    Transfer transfer(*this, *port, tempo);
+    Transfer transfer(*this, *port, clock, tempo);
     m_nError = tern::kReaderInProgress;
 
-    const uint32_t trackLength = m_Track[kTrack].dwLength;
     uint32_t pos = kChunkHeaderSize;
     uint32_t ticks = 0;  // wraps with the file's delta times
     uint8_t status = 0;  // running status; 0 until the first status byte
     while (m_nError == tern::kReaderInProgress) {
-        ticks += ReadVarLen(pos, kTrack);
-        if (m_nError != tern::kReaderInProgress || pos >= trackLength) {
+        const tern::TrackEvent event = tern::ReadTrackEvent(*this, kTrack, pos, status);
+        ticks += event.delta;
+        if (event.Missing()) {
             return;  // 6: the delta time ran past the track; -1: no end-of-track event
         }
-        // A data byte keeps the running status, whatever it is, SysEx and meta included.
-        uint32_t peek = pos;
-        if (const uint8_t first = ReadByte(peek, kTrack); first & tern::smf::kStatusBit) {
-            status = first;
-            pos = peek;
-        }
-        const uint32_t next = pos + GetEventLength(status, pos, kTrack);
+        status = event.status;
+        pos = event.body;
         if (status == tern::smf::kMeta) {
             // An end-of-track event ends the play well even when its length is broken.
             if (ReadByte(pos, kTrack) == tern::smf::kMetaEndOfTrack) {
                 m_nError = tern::kReaderOk;
             }
         } else if (status == tern::smf::kSysEx) {
-            const bool sent = m_nError == tern::kReaderMalformed ? transfer.SendCutOff(ticks, pos)
-                                                                 : transfer.Send(ticks, pos);
+            const bool sent =
+                event.broken ? transfer.SendCutOff(ticks, pos) : transfer.Send(ticks, pos);
             if (!sent) {
                 return;  // no progress for an event that did not go out
             }
         }
-        progress.SetPos(ProgressPercent(next, trackLength));
-        pos = next;
+        progress.SetPos(ProgressPercent(event.next, m_Track[kTrack].dwLength));
+        pos = event.next;
     }
 }

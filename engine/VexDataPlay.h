@@ -5,8 +5,18 @@
 
 #include <cstdint>
 
+#include "devlink/CorvoInterfaces.h"
 #include "engine/ProgressControl.h"
 #include "engine/SMF.h"
+#include "platform/TickCount.h"
+
+namespace tern {
+
+// Microseconds per quarter note: the one tempo both front ends install at. Tempo events in a
+// file change nothing.
+constexpr uint32_t kInstallTempo = 500000;
+
+}  // namespace tern
 
 class CVexDataPlay : public CSMF {
 public:
@@ -22,6 +32,11 @@ public:
     //   6  the track is malformed or its division is 0.
     // Allocates nothing.
     void Play(IProgressControl& progress, uint32_t tempo);
+
+    // The same play through `port` on `clock`, which leaves the process's firmware port
+    // handle and clock alone: a dry run can then play beside threads that use them.
+    void PlayThrough(ICorvoPort* port, tern::platform::IClock& clock, IProgressControl& progress,
+                     uint32_t tempo);
 
     // Write buffers, used in rotation: the port may still be reading a buffer after Write
     // has returned, so none is refilled before fifteen further writes have been issued.

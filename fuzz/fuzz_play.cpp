@@ -6,17 +6,15 @@
 #include <cstdint>
 #include <memory>
 
-#include "cli/DryRunClock.h"
-#include "devlink/Handles.h"
+#include "engine/DryRunClock.h"
 #include "engine/VexDataPlay.h"
 #include "fuzz/FuzzImage.h"
-#include "platform/FakeClock.h"
 
 namespace {
 
 class CheckingPort final : public ICorvoPort {
 public:
-    CheckingPort(uint32_t failFrom, tern::cli::DryRunClock& clock)
+    CheckingPort(uint32_t failFrom, tern::DryRunClock& clock)
         : m_failFrom(failFrom), m_clock(clock) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void** out) override {
@@ -48,14 +46,14 @@ public:
 
 private:
     const uint32_t m_failFrom;
-    tern::cli::DryRunClock& m_clock;
+    tern::DryRunClock& m_clock;
     uint32_t m_writes = 0;
     bool m_failed = false;
 };
 
 class Progress final : public IProgressControl {
 public:
-    explicit Progress(tern::cli::DryRunClock& clock) : m_clock(clock) {}
+    explicit Progress(tern::DryRunClock& clock) : m_clock(clock) {}
     void SetRange(int lower, int upper) override {
         if (lower != 0 || upper != 100) {
             __builtin_trap();
@@ -69,7 +67,7 @@ public:
     }
 
 private:
-    tern::cli::DryRunClock& m_clock;
+    tern::DryRunClock& m_clock;
 };
 
 }  // namespace
@@ -85,16 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Exact waits only for the first few seconds of the schedule: enough for the sample's,
     // and every input stays quick.
-    tern::cli::DryRunClock clock(uint64_t{1} << 13);
-    tern::platform::ScopedClock installed(clock);
+    tern::DryRunClock clock(uint64_t{1} << 13);
     // The write to fail follows from the input's length, which trailing bytes (ignored by the
     // reader) let the fuzzer choose; 0: every write is accepted.
     CheckingPort port(static_cast<uint32_t>(size % 33), clock);
     Progress progress(clock);
-    g_pFirmwarePort = &port;
     clock.StartPlay();
-    player->Play(progress, 500000);
-    g_pFirmwarePort = nullptr;
+    player->PlayThrough(&port, clock, progress, tern::kInstallTempo);
     if (port.Failed() && player->m_nError == 0) {
         __builtin_trap();
     }

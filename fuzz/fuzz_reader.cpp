@@ -3,28 +3,27 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/ReaderError.h"
 #include "engine/SMF.h"
+#include "engine/TrackEvent.h"
 #include "fuzz/FuzzImage.h"
 
 namespace {
 
-// Walks one track the way a player would; ends at the first failure or the end.
+// Walks one track the way the player does; ends at the first failure or the end.
 void WalkTrack(CSMF& smf, int track) {
-    uint32_t pos = CSMF::kChunkHeaderSize;
+    smf.m_nError = tern::kReaderInProgress;
     uint8_t status = 0;
-    const uint32_t length = smf.m_Track[track].dwLength;
-    while (pos < length && smf.m_nError == 0) {
-        smf.ReadVarLen(pos, track);
-        uint32_t peek = pos;
-        if (const uint8_t first = smf.ReadByte(peek, track); first & 0x80) {
-            status = first;
-            pos = peek;
-        }
-        const uint32_t size = smf.GetEventLength(status, pos, track);
-        if (size == 0 || smf.m_nError != 0) {
+    for (uint32_t pos = CSMF::kChunkHeaderSize;;) {
+        const tern::TrackEvent event = tern::ReadTrackEvent(smf, track, pos, status);
+        if (event.Missing() || event.broken) {
             return;
         }
-        pos += size;  // GetEventLength keeps the end inside the track, so pos only grows
+        if (event.next <= pos) {
+            __builtin_trap();  // a walk that does not move on would never end
+        }
+        status = event.status;
+        pos = event.next;
     }
 }
 
@@ -40,7 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     for (int track = 0; track < smf.m_wTracks; ++track) {
-        smf.m_nError = 0;
         WalkTrack(smf, track);
     }
     // The readers at positions and tracks taken from the input itself, in range or not.

@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "devlink/Handles.h"
+#include "engine/DryRun.h"
+#include "engine/ReaderError.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/ComRuntime.h"
@@ -159,10 +161,15 @@ void CTernUpdateDlg::OnBrowse() {
     m_FileName.SetWindowText(ShowOpenFileDialog(this, kDefaultExtension, kFileFilter, kOpenFlags));
     m_strPath = m_FileName.GetWindowText();
     if (g_DataPlay.LoadFile(m_strPath)) {
-        m_Status.SetWindowText("");
-        m_Start.EnableWindow(true);
-        m_nStatus = tern::kStatusOk;
-        return;
+        if (tern::RunDryRun(g_DataPlay).verdict.Accepted()) {
+            m_Status.SetWindowText("");
+            m_Start.EnableWindow(true);
+            m_nStatus = tern::kStatusOk;
+            return;
+        }
+        // Its transfer is known to go wrong, or it holds no firmware: refused before anything
+        // is written, as a file that does not load is, and in the same words.
+        g_DataPlay.m_nError = tern::kReaderFormat;
     }
     const int32_t status = tern::StatusFromReaderError(g_DataPlay.m_nError);
     m_nStatus = status;

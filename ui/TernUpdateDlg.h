@@ -12,6 +12,7 @@
 
 #include "devlink/DiscoveryView.h"
 #include "devlink/DiscoveryWorker.h"
+#include "engine/VexDataPlay.h"
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
 
@@ -26,7 +27,7 @@ struct THREADPARAM {
 
 class CTernUpdateDlg : public tern::platform::CDialog, public IDiscoveryView {
 public:
-    static constexpr int32_t kTempo = 500000;  // microseconds per quarter note
+    static constexpr int32_t kTempo = tern::kInstallTempo;  // microseconds per quarter note
 
     explicit CTernUpdateDlg(tern::platform::CDialog* pParent = nullptr);
     ~CTernUpdateDlg() override;

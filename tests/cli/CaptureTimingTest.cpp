@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/DryRun.h"
+#include "engine/DryRun.h"
 #include "engine/VexDataPlay.h"
 #include "samples/SampleFirmware.h"
 #include "tests/cli/SampleCopy.h"
@@ -61,7 +61,7 @@ TEST(CaptureTiming, TheSampleIsScheduledByItsTicksWithEachPieceAtItsEventsTime) 
     // milliseconds, one write per 4,096 bytes with the 0xF0 in the first.
     std::vector<uint32_t> expected;
     for (const samples::SampleSysEx& e : samples::BuildSampleFirmware().sysex) {
-        const auto due = static_cast<uint32_t>(uint64_t{e.ticks} * cli::kInstallTempo /
+        const auto due = static_cast<uint32_t>(uint64_t{e.ticks} * kInstallTempo /
                                                (uint64_t{samples::kSampleDivision} * 1000));
         const size_t bytes = e.data.size() + 1;
         expected.insert(expected.end(),

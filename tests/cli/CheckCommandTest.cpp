@@ -47,7 +47,8 @@ TEST(CheckCommand, ASampleFilePlaysDryToTheRebootNotice) {
         "Data bytes:   42800 (42864 with the 0xF0 of each event)\n"
         "Port writes:  67\n"
         "Duration:     2493 ms\n"
-        "Outcome:      Don't close this dialog until Ostrel completes rebooting.\n";
+        "Outcome:      Don't close this dialog until Ostrel completes rebooting.\n"
+        "Verdict:      this file would install\n";
     ASSERT_GE(o.out.size(), dryRun.size());
     EXPECT_EQ(o.out.substr(o.out.size() - dryRun.size()), dryRun) << o.out;
 }

@@ -13,7 +13,7 @@
 #include "cli/ListCommand.h"
 #include "engine/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
-#include "tests/cli/PlayCases.h"
+#include "tests/engine/PlayCases.h"
 #include "tests/support/TextLines.h"
 
 namespace tern::test {
@@ -80,7 +80,7 @@ TEST(ListDocument, ShowsWhatTheTextShowsWithTheSameStatusAndErrors) {
         {"nodes = 5A3C:2E0107, 5A3C:2E0108\nopen_device_fails = 1\n",
          cli::kExitDeviceLink,
          {"0x5A3C:0x2E0107 error: Can not open FW device!! (node 0x0001F20000000001)",
-          "0x5A3C:0x2E0108 ports: MIDI FIRM*"},
+          "0x5A3C:0x2E0108 ports: MIDI FIRM"},
          true},
         {"port_list_fails = 1\n",
          cli::kExitDeviceLink,
@@ -186,7 +186,7 @@ TEST(CheckDocument, TheSampleHasItsHeaderTrackTableAndDryRun) {
     EXPECT_TRUE(run["failure"].is_null());
 }
 
-TEST(CheckDocument, APredictedFailureNamesItsEventAndEndsWithTransferStatus) {
+TEST(CheckDocument, ARefusedFileCarriesTheVerdictAndEndsWithFileStatus) {
     const TempDir dir;
     int n = 0;
     for (const PlayCase& c : PlayCases()) {
@@ -195,20 +195,32 @@ TEST(CheckDocument, APredictedFailureNamesItsEventAndEndsWithTransferStatus) {
         std::string err;
         const json doc =
             CheckJson(dir.Write("case" + std::to_string(++n) + ".mid", c.file), status, err);
-        EXPECT_EQ(err, "");  // as the text: a prediction is a result, not an error
         const json& run = doc["dry_run"];
-        if (c.playerError == 0) {
+        EXPECT_EQ(run["succeeds"], c.playerError == 0);
+        EXPECT_EQ(run["verdict"]["refusal"], RefusalName(c.refusal));
+        if (c.refusal == Refusal::kNone) {
             EXPECT_EQ(status, cli::kExitSuccess);
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(run["verdict"],
+                      json({{"accepted", true}, {"refusal", "none"}, {"reason", nullptr}}));
+            continue;
+        }
+        // One line on the error stream, the same in the document.
+        EXPECT_EQ(status, cli::kExitFile);
+        const std::string reason = run["verdict"]["reason"];
+        EXPECT_EQ(err, "File format error!! The file is refused: " + reason + ".\n");
+        ExpectErrorAsPrinted(doc, status, err);
+        EXPECT_EQ(run["verdict"]["accepted"], false);
+        EXPECT_FALSE(doc["file"].is_null());
+        if (c.playerError == 0) {
             EXPECT_TRUE(run["failure"].is_null());
             continue;
         }
-        EXPECT_EQ(status, cli::kExitTransfer);
-        EXPECT_EQ(doc["error"], json({{"status", 4}, {"message", "FW communication error!!"}}));
-        EXPECT_EQ(run["succeeds"], false);
         EXPECT_EQ(run["outcome"]["status"], kCommunicationFailure);
         EXPECT_EQ(run["failure"]["event"], c.eventNumber);
         EXPECT_EQ(run["failure"]["track_offset"], c.trackOffset);
         EXPECT_NE(run["failure"]["why"].get<std::string>().find(c.why), std::string::npos);
+        EXPECT_NE(reason.find(run["failure"]["description"].get<std::string>()), std::string::npos);
     }
 }
 
@@ -254,8 +266,6 @@ std::vector<int> AttemptStatuses(const json& doc) {
 }
 
 TEST_F(InstallTest, TheDocumentHasDiscoveryTheOutcomeAndTheTiming) {
-    const std::string bad = m_dir.Write("bad.mid", samples::MakeHeader(3, 1, 480));
-    const std::string failing = m_dir.Write("failing.mid", PlayCases()[2].file);
     struct Case {
         const char* scenario;
         std::string file;
@@ -272,8 +282,6 @@ TEST_F(InstallTest, TheDocumentHasDiscoveryTheOutcomeAndTheTiming) {
         {"", m_sample, cli::kExitSuccess, {0}, "FIRM", rebooting, 0},
         {"appear_at = 4\n", m_sample, cli::kExitSuccess, {3, 3, 0}, "FIRM", rebooting, 0},
         {"write_fails_at = 3\n", m_sample, cli::kExitTransfer, {0}, "FIRM", failed, 0},
-        {"", failing, cli::kExitTransfer, {0}, "FIRM", failed, 0},
-        {"", bad, cli::kExitFile, {0}, "FIRM", nullptr, 0},
         {"nodes =\n", m_sample, cli::kExitDeviceLink, std::vector<int>(11, 3), nullptr, nullptr,
          0x80000003u},
         {"create_fails = 1\n", m_sample, cli::kExitDeviceLink, {}, nullptr, nullptr, 0x80000001u},
@@ -290,7 +298,7 @@ TEST_F(InstallTest, TheDocumentHasDiscoveryTheOutcomeAndTheTiming) {
         EXPECT_EQ(doc["discovery"]["output_port"], c.outputPort ? json(c.outputPort) : json());
         EXPECT_EQ(doc["discovery"]["status"], c.discoveryStatus);
         EXPECT_EQ(doc["discovery"]["failure"].is_null(), c.discoveryStatus == 0);
-        EXPECT_EQ(doc["file"].is_null(), c.outputPort == nullptr || c.file == bad);
+        EXPECT_FALSE(doc["file"].is_null());  // loaded before the bus is looked at
         if (c.transfer.is_null()) {
             EXPECT_TRUE(doc["install"].is_null()) << doc;
             continue;
@@ -313,15 +321,32 @@ TEST_F(InstallTest, TheDocumentHasDiscoveryTheOutcomeAndTheTiming) {
     }
 }
 
-TEST_F(InstallTest, TheDocumentCarriesTheWarningsOfTheErrorStream) {
-    const InstallResult r = Install(m_dir.Write("failing.mid", PlayCases()[2].file));
-    const json warnings = InstallJson(r)["warnings"];
-    ASSERT_FALSE(warnings.empty());
-    const std::string predicted = warnings[0];
-    EXPECT_EQ(
-        predicted.rfind("Warning: this transfer is predicted to fail: event 3 at offset 20", 0), 0u)
-        << warnings;
-    EXPECT_NE(r.err.find(predicted + "\n"), std::string::npos) << r.err;
+TEST_F(InstallTest, AFileThatDoesNotLoadOrIsRefusedEndsBeforeTheBusIsLookedAt) {
+    struct Case {
+        std::string file;
+        bool loads;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {m_dir.Write("bad.mid", samples::MakeHeader(3, 1, 480)), false, nullptr},
+        {m_dir.Write("failing.mid", PlayCases()[2].file), true, "play_fails"},
+        {m_dir.Write("empty-track.mid", samples::MakeSmf(0, 480, {{0x00, 0xFF, 0x2F, 0x00}})), true,
+         "no_firmware"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const InstallResult r = Install(c.file);
+        ASSERT_EQ(r.status, cli::kExitFile) << r.err;
+        const json doc = InstallJson(r);
+        ExpectErrorAsPrinted(doc, cli::kExitFile, r.err);
+        EXPECT_TRUE(doc["discovery"].is_null()) << doc;
+        EXPECT_TRUE(doc["install"].is_null()) << doc;
+        EXPECT_EQ(doc["file"].is_null(), !c.loads);
+        if (c.refusal) {
+            EXPECT_EQ(doc["dry_run"]["verdict"]["refusal"], c.refusal);
+        }
+        EXPECT_TRUE(r.writes.empty());
+    }
 }
 
 TEST_F(InstallTest, AnInterruptedRunSaysSoAndHasNoTransfer) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/ExitStatus.h"
@@ -13,6 +14,33 @@
 
 namespace tern::cli {
 namespace {
+
+// The ports marked as the firmware port, as "node N port P" lines: from the text listing,
+// and from the document.
+std::string FirmwarePorts(const std::string& listing) {
+    std::istringstream lines(listing);
+    std::string line, node, marked;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("node ")) {
+            node = line.substr(0, line.find(':'));
+        } else if (line.ends_with(", firmware port")) {
+            marked += node + line.substr(1, line.find(':') - 1) + '\n';
+        }
+    }
+    return marked;
+}
+
+std::string FirmwarePorts(const nlohmann::json& doc) {
+    std::string marked;
+    for (const auto& node : doc["nodes"]) {
+        for (const auto& port : node["ports"]) {
+            if (port["firmware_port"] == true) {
+                marked += "node " + node["node"].dump() + " port " + port["id"].dump() + '\n';
+            }
+        }
+    }
+    return marked;
+}
 
 TEST(ListCommand, ShowsNodesOstrelsAndTheirPortsOrTheSystemsMessage) {
     struct Case {
@@ -42,6 +70,24 @@ TEST(ListCommand, ShowsNodesOstrelsAndTheirPortsOrTheSystemsMessage) {
              "  port 2: FIRM (0x4649524D)\n"
              "node 4: id 0x0001F20000000004, vendor 0x5A3C, model 0x2E0107, Ostrel\n"
              "  no ports\n",
+         ""},
+        // Discovery takes the first Ostrel in list order and looks no further, even when that
+        // one has no firmware port: no later Ostrel's port is the firmware port.
+        {"nodes = 5A3C:2E0107, 5A3C:2E0108\nports.2 = FIRM\n", kExitSuccess,
+         "2 nodes on the bus, 2 Ostrels\n" + firstNode +
+             "0x5A3C, model 0x2E0107, Ostrel\n"
+             "  port 1: MIDI (0x4D494449)\n"
+             "  port 2: FIRM (0x4649524D), firmware port\n"
+             "node 2: id 0x0001F20000000002, vendor 0x5A3C, model 0x2E0108, Ostrel\n"
+             "  port 1: FIRM (0x4649524D)\n",
+         ""},
+        {"nodes = 5A3C:2E0107, 5A3C:2E0108\nports.1 = MIDI\n", kExitSuccess,
+         "2 nodes on the bus, 2 Ostrels\n" + firstNode +
+             "0x5A3C, model 0x2E0107, Ostrel\n"
+             "  port 1: MIDI (0x4D494449)\n"
+             "node 2: id 0x0001F20000000002, vendor 0x5A3C, model 0x2E0108, Ostrel\n"
+             "  port 1: MIDI (0x4D494449)\n"
+             "  port 2: FIRM (0x4649524D)\n",
          ""},
         {"nodes =\n", kExitSuccess, "0 nodes on the bus, 0 Ostrels\n", ""},
         {"create_fails = 1\n", kExitDeviceLink, "", "Can not get FW interface!!\n"},
@@ -79,6 +125,10 @@ TEST(ListCommand, ShowsNodesOstrelsAndTheirPortsOrTheSystemsMessage) {
         }
         EXPECT_EQ(listing, c.out);
         EXPECT_EQ(err.str(), c.err);
+        // The document marks the ports the text marks (a fresh bus: the failures recur).
+        std::ostringstream json, jsonErr;
+        EXPECT_EQ(RunList(json, jsonErr, OutputFormat::Json), c.status);
+        EXPECT_EQ(FirmwarePorts(nlohmann::json::parse(json.str())), FirmwarePorts(c.out));
         EXPECT_EQ(g_pCorvoAsync, nullptr);
         EXPECT_EQ(test::SimulatorCounts().liveObjects, 0);
         EXPECT_EQ(test::SimulatorCounts().misuses, 0);

@@ -69,7 +69,12 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
          "",
          "could not be opened"},
         {"", {"check", m_small}, cli::kExitSuccess, kTextRebooting, ""},
-        {"", {"check", failing}, cli::kExitTransfer, "Reason:       event 2 at offset 12", ""},
+        {"",
+         {"check", failing},
+         cli::kExitFile,
+         "Reason:       event 2 at offset 12",
+         "File format error!! The file is refused: the transfer would fail: event 2 at offset 12"},
+        {"", {"install", failing}, cli::kExitFile, "", "Nothing was written."},
         {"", {"install", m_small}, cli::kExitSuccess, kTextRebooting, ""},
         // A digest that is not 64 hex digits is the command line's fault; another file's
         // is the file's, and nothing is looked for on the bus.
@@ -125,7 +130,7 @@ TEST_F(TernFlashProcess, WithJsonStandardOutputIsOneDocumentAndNothingElseChange
         {"create_fails = 1\n", {"list"}, false, cli::kExitDeviceLink, "/nodes", nullptr, ""},
         {"", {"check", m_sample}, false, cli::kExitSuccess, "/dry_run/writes", 67, ""},
         {"", {"check", bad}, true, cli::kExitFile, "/file", nullptr, ""},
-        {"", {"check", failing}, false, cli::kExitTransfer, "/dry_run/failure/event", 2, ""},
+        {"", {"check", failing}, false, cli::kExitFile, "/dry_run/failure/event", 2, ""},
         {"", {"install", m_small}, true, cli::kExitSuccess, "/install/outcome/status", 255, ""},
         {"write_fails_at = 1\n",
          {"install", m_small},
@@ -183,22 +188,55 @@ TEST_F(TernFlashProcess, WithJsonStandardOutputIsOneDocumentAndNothingElseChange
     }
 }
 
-TEST_F(TernFlashProcess, UsageErrorsStayTextWithJson) {
-    const std::vector<std::string> cases[] = {
-        {"--json"}, {"--json", "check"}, {"install", "--json"}, {"--json", "frobnicate"}};
-    for (const auto& args : cases) {
-        SCOPED_TRACE(testing::PrintToString(args));
-        ChildProcess child = Run(args);
-        EXPECT_EQ(child.Finish(), cli::kExitUsage);
-        EXPECT_EQ(child.Out(), "");
-        EXPECT_NE(child.Err().find("--help"), std::string::npos) << child.Err();
+TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
+    struct Case {
+        std::vector<std::string> args;  // with "--json"
+        nlohmann::json command;         // the subcommand the parse reached, if any
+    };
+    const Case cases[] = {
+        {{"--json"}, nullptr},
+        {{"--json", "check"}, "check"},
+        {{"install", "--json"}, "install"},
+        {{"--json", "frobnicate"}, nullptr},
+        {{"--json", "list", "extra"}, "list"},
+        {{"install", "--sha256", std::string(63, 'a') + "g", m_small, "--json"}, "install"},
+        // "--" ends the subcommand, which takes no more operands; the flag follows.
+        {{"check", m_small, "--", "--json", "extra"}, "check"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> textArgs = c.args;
+        std::erase(textArgs, "--json");
+        ChildProcess text = Run(textArgs);
+        EXPECT_EQ(text.Finish(), cli::kExitUsage);
+        ChildProcess json = Run(c.args);
+        EXPECT_EQ(json.Finish(), cli::kExitUsage);
+        EXPECT_EQ(text.Out(), "");
+        EXPECT_EQ(json.Err(), text.Err());
+        EXPECT_NE(json.Err().find("--help"), std::string::npos) << json.Err();
+        const nlohmann::json doc = nlohmann::json::parse(json.Out(), nullptr, false);
+        ASSERT_FALSE(doc.is_discarded()) << "not one JSON document:\n" << json.Out();
+        EXPECT_EQ(doc["command"], c.command);
+        EXPECT_EQ(doc["ok"], false);
+        EXPECT_EQ(doc["exit_status"], cli::kExitUsage);
+        EXPECT_EQ(doc["error"]["status"], cli::kExitUsage);
+        EXPECT_EQ(doc["error"]["message"], json.Err().substr(0, json.Err().find('\n')));
     }
-    ChildProcess help = Run({"--help"});
+    // Before any command, "--" makes it an operand, not the flag.
+    ChildProcess operand = Run({"--", "--json"});
+    EXPECT_EQ(operand.Finish(), cli::kExitUsage);
+    EXPECT_EQ(operand.Out(), "");
+    // Help and version are not errors: their text, and no document.
+    ChildProcess help = Run({"--json", "--help"});
     EXPECT_EQ(help.Finish(), cli::kExitSuccess);
     EXPECT_NE(help.Out().find("--json"), std::string::npos) << help.Out();
     EXPECT_NE(help.Out().find("Print one JSON document on standard output instead of text"),
               std::string::npos)
         << help.Out();
+    EXPECT_EQ(help.Out().find('{'), std::string::npos) << help.Out();
+    ChildProcess version = Run({"install", "--json", "--version"});
+    EXPECT_EQ(version.Finish(), cli::kExitSuccess);
+    EXPECT_EQ(version.Out(), "tern-flash 1.0.0\n");
 }
 
 TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {
@@ -207,7 +245,7 @@ TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {
     ChildProcess child = Run({"install", m_small});
     EXPECT_EQ(child.Finish(), cli::kExitDeviceLink);
     EXPECT_NE(child.Err().find("Another installation is running"), std::string::npos);
-    EXPECT_EQ(child.Out(), "");
+    EXPECT_EQ(child.Out().find(kTextSearching), std::string::npos) << child.Out();
 }
 
 TEST_F(TernFlashProcess, CtrlCBeforeTheTransferEndsTheProgram) {

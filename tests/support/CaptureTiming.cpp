@@ -6,7 +6,7 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/DryRun.h"
+#include "engine/DryRun.h"
 #include "engine/VexDataPlay.h"
 
 namespace tern::test {
@@ -51,7 +51,7 @@ std::vector<uint32_t> ScheduledWriteTimesMs(const std::string& firmwarePath, std
         error = "cannot load " + firmwarePath;
         return {};
     }
-    cli::DryRunReport run = cli::RunDryRun(*player);
+    DryRunReport run = RunDryRun(*player);
     if (!run.Succeeds() || !run.durationExact) {
         error = firmwarePath + " has no complete schedule timed to the millisecond";
         return {};

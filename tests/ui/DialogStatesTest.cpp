@@ -118,7 +118,8 @@ TEST_F(DialogStates, ReadyAfterAGoodLoadAndAgainAfterAFailedOne) {
 TEST_F(DialogStates, ASecondGoodLoadReplacesTheFirst) {
     OpenFound();
     Load(WriteSample());
-    const auto other = samples::MakeSmf(0, 96, {{0x00, 0xFF, 0x2F, 0x00}});
+    const auto other =
+        samples::MakeSmf(0, 96, {samples::TrackWriter().SysEx(0, {0x01}).EndOfTrack().Events()});
     Load(m_files.Write("other.mid", other));
     Expect({"", "FIRM", true, true, 0});
     EXPECT_EQ(g_DataPlay.m_dwSize, other.size());

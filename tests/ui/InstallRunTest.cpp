@@ -3,6 +3,7 @@
 
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
+#include "tests/engine/PlayCases.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/ui/InstallRunHarness.h"
 
@@ -40,13 +41,24 @@ TEST_F(InstallRun, AFailedWriteEndsTheRunWithNothingWrittenAfterIt) {
     EXPECT_LT(Progress(), 100);
 }
 
-TEST_F(InstallRun, ATrackWithoutEndOfTrackIsACommunicationError) {
-    samples::TrackWriter track;
-    track.SysEx(0, {0x00, 0x5A, 0xF7}).SysEx(10, {0x01, 0xF7});
-    StartRun("", samples::MakeSmf(0, 480, {track.Events()}));
-    ASSERT_TRUE(RunEnded());
-    ExpectEnded("FW communication error!!", 0x8000000C);
-    EXPECT_EQ(ReadCapture(m_capture).size(), 2u);  // both blocks went out; the end never came
+TEST_F(InstallRun, AFileTheDryRunRefusesIsAFormatErrorAndNothingIsWritten) {
+    m_capture = m_env.CaptureToFile();
+    OpenFound("");
+    int n = 0;
+    for (const PlayCase& c : PlayCases()) {
+        SCOPED_TRACE(c.name);
+        Load(m_files.Write("case" + std::to_string(++n) + ".mid", c.file));
+        const bool accepted = c.refusal == Refusal::kNone;
+        EXPECT_EQ(Text(IDC_STATUS), accepted ? "" : "File format error!!");
+        EXPECT_EQ(static_cast<uint32_t>(m_dlg->m_nStatus.load()), accepted ? 0u : 0x8000000Bu);
+        EXPECT_EQ(Enabled(IDC_START), accepted);
+        EXPECT_TRUE(Enabled(IDC_BROWSE));
+        if (!accepted) {
+            Click(*m_dlg, IDC_START);  // disabled: no run begins
+            EXPECT_EQ(m_dlg->m_nBusy.load(), 0);
+        }
+    }
+    EXPECT_TRUE(ReadCapture(m_capture).empty());
 }
 
 TEST_F(InstallRun, WhileAnotherProgramInstallsNothingIsWritten) {

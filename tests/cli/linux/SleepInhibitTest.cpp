@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/ExitStatus.h"
+#include "cli/JsonReport.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/ChildProcess.h"
@@ -84,6 +87,17 @@ TEST_F(SleepInhibit, WithoutASystemBusTernFlashInstallsAndSaysSoInOneLine) {
     const std::vector<std::string> err = Lines(child.Err());
     ASSERT_EQ(err.size(), 1u) << child.Err();
     EXPECT_EQ(err[0].rfind("Sleep could not be inhibited", 0), 0u) << err[0];
+}
+
+TEST_F(SleepInhibit, TheDocumentCarriesTheWarningOfTheErrorStream) {
+    SystemBusAddress nowhere("unix:path=" + m_dir.PathOf("no-bus"));
+    const InstallResult r = Install(m_sample);
+    ASSERT_EQ(r.status, cli::kExitSuccess) << r.err;
+    const nlohmann::json warnings =
+        nlohmann::json::parse(cli::InstallDocument(r.report))["warnings"];
+    ASSERT_EQ(warnings.size(), 1u) << warnings;
+    const std::string warning = warnings[0];
+    EXPECT_EQ(warning.rfind("Sleep could not be inhibited", 0), 0u) << warning;
 }
 
 }  // namespace

@@ -1,16 +1,16 @@
-#include "cli/DryRun.h"
+#include "engine/DryRun.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "cli/DryRunClock.h"
-#include "cli/ScopedFirmwarePort.h"
-#include "cli/WriteDigest.h"
-#include "devlink/Handles.h"
+#include "engine/DryRunClock.h"
+#include "engine/ReaderError.h"
+#include "engine/SmfBytes.h"
 #include "engine/StatusCodes.h"
-#include "platform/FakeClock.h"
+#include "engine/TrackEvent.h"
+#include "engine/WriteDigest.h"
 
-namespace tern::cli {
+namespace tern {
 namespace {
 
 constexpr int kLastPercent = 100;
@@ -90,6 +90,50 @@ private:
     Tally& m_tally;
 };
 
+// When the last message the play would send is due, walking track 0 as the player does up
+// to the end-of-track event or the first event that stops the play. Its ticks are summed in
+// 64 bits, so a sum that the player's 32-bit count would wrap shows as one.
+struct Schedule {
+    uint64_t lastDueMs = 0;
+    bool ticksWrap = false;
+};
+
+Schedule ReadSchedule(CSMF& reader, uint32_t tempo) {
+    Schedule schedule;
+    if (reader.m_wDivision == 0) {
+        return schedule;  // the play refuses such a file before its first wait
+    }
+    const int32_t saved = reader.m_nError;
+    reader.m_nError = kReaderInProgress;
+    uint64_t ticks = 0;
+    uint8_t status = 0;
+    for (uint32_t pos = CSMF::kChunkHeaderSize;;) {
+        const TrackEvent event = ReadTrackEvent(reader, 0, pos, status);
+        if (event.Missing()) {
+            break;
+        }
+        ticks += event.delta;
+        status = event.status;
+        if (status == smf::kMeta) {
+            uint32_t type = event.body;
+            if (reader.ReadByte(type, 0) == smf::kMetaEndOfTrack) {
+                break;
+            }
+        }
+        if (status == smf::kSysEx) {
+            // A broken SysEx still waits for its due time before the play ends on it.
+            schedule.lastDueMs = DueMilliseconds(ticks, tempo, reader.m_wDivision);
+            schedule.ticksWrap = schedule.ticksWrap || ticks > UINT32_MAX;
+        }
+        if (event.broken) {
+            break;
+        }
+        pos = event.next;
+    }
+    reader.m_nError = saved;
+    return schedule;
+}
+
 }  // namespace
 
 DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo) {
@@ -97,13 +141,9 @@ DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo) {
     Tally tally;
     AcceptingPort port(clock, tally);
     TallyingProgress progress(clock, tally);
-    {
-        ScopedFirmwarePort installedPort(port);
-        platform::ScopedClock installedClock(clock);
-        clock.StartPlay();
-        player.Play(progress, tempo);
-        clock.NoteActivity();
-    }
+    clock.StartPlay();
+    player.PlayThrough(&port, clock, progress, tempo);
+    clock.NoteActivity();
     tally.CloseEvent();
 
     DryRunReport report;
@@ -121,7 +161,11 @@ DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo) {
     if (!report.Succeeds()) {
         report.failure = ExplainPlayFailure(player, tally.progressUpdates);
     }
+    const Schedule schedule = ReadSchedule(player, tempo);
+    report.scheduleMs = schedule.lastDueMs;
+    report.ticksWrap = schedule.ticksWrap;
+    report.verdict = JudgePreflight(report);
     return report;
 }
 
-}  // namespace tern::cli
+}  // namespace tern

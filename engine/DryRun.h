@@ -8,12 +8,11 @@
 #include <optional>
 #include <vector>
 
-#include "cli/PlayFailure.h"
+#include "engine/PlayFailure.h"
+#include "engine/Preflight.h"
 #include "engine/VexDataPlay.h"
 
-namespace tern::cli {
-
-constexpr uint32_t kInstallTempo = 500000;  // microseconds per quarter note, as the window plays
+namespace tern {
 
 // Where the play stands when the progress bar first shows a percentage.
 struct ProgressMark {
@@ -35,14 +34,20 @@ struct DryRunReport {
     std::array<ProgressMark, 101> marks{};  // by percentage
     std::vector<uint32_t> writeTimesMs;     // when each write is due, from the start of the play
     std::optional<PlayFailure> failure;     // when the play would not succeed
+    // When the last message the play sends is due, from the file's delta times summed without
+    // wrapping; and whether that sum passes the player's 32-bit tick count.
+    uint64_t scheduleMs = 0;
+    bool ticksWrap = false;
+    // Whether the file may be installed at all; the front ends refuse it before any write
+    // when not.
+    PreflightVerdict verdict;
 
     bool Succeeds() const { return playerError == 0; }
 };
 
-// Plays `player`'s loaded file (LoadFile succeeded) at `tempo`. While it runs the firmware
-// port handle and the clock are replaced; both are put back before it returns. Call it while
-// no other thread reads the clock or the firmware port. The player's error value is left as
-// the play left it.
+// Plays `player`'s loaded file (LoadFile succeeded) at `tempo`, on a port and a clock of its
+// own: the process's firmware port handle and clock are not touched, so it may run while
+// other threads use them. The player's error value is left as the play left it.
 DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo = kInstallTempo);
 
-}  // namespace tern::cli
+}  // namespace tern

@@ -15,7 +15,7 @@
 
 #include "platform/TickCount.h"
 
-namespace tern::cli {
+namespace tern {
 
 class DryRunClock final : public platform::IClock {
 public:
@@ -52,4 +52,4 @@ private:
     bool m_exact = true;
 };
 
-}  // namespace tern::cli
+}  // namespace tern

@@ -1,21 +1,21 @@
 // The dry run: what it counts, the schedule it reports, why it says a play would fail, and
 // that no file can make it run long. Files are put into the player as if read from disk.
-#include "cli/DryRun.h"
+#include "engine/DryRun.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "cli/DryRunClock.h"
 #include "devlink/Handles.h"
+#include "engine/DryRunClock.h"
 #include "engine/StatusCodes.h"
 #include "platform/FakeClock.h"
-#include "tests/cli/PlayCases.h"
+#include "tests/engine/PlayCases.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/SmfImage.h"
 
-namespace tern::cli {
+namespace tern {
 namespace {
 
 using samples::Bytes;
@@ -55,6 +55,39 @@ TEST(DryRun, SaysWhyAndWhereEachBrokenTrackWouldFail) {
         }
         // The explanation leaves the player's outcome as the play left it.
         EXPECT_EQ(player->m_nError, c.playerError);
+    }
+}
+
+TEST(DryRun, RefusesEveryFileThatWouldFailOrHasNothingToInstallInTime) {
+    for (const test::PlayCase& c : test::PlayCases()) {
+        SCOPED_TRACE(c.name);
+        const DryRunReport run = RunDryRun(*Loaded(c.file));
+        EXPECT_EQ(run.verdict.refusal, c.refusal) << run.verdict.reason;
+        EXPECT_EQ(run.verdict.Accepted(), run.verdict.reason.empty()) << run.verdict.reason;
+        if (c.refusal == Refusal::kPlayFails) {
+            EXPECT_NE(run.verdict.reason.find(Describe(*run.failure)), std::string::npos)
+                << run.verdict.reason;
+        }
+    }
+    // The longest schedule accepted, at 1 ms a tick, and the reason's words for one too long.
+    struct Boundary {
+        uint32_t lastDelta;
+        Refusal refusal;
+        const char* reason;
+    };
+    const Boundary boundaries[] = {
+        {3600000, Refusal::kNone, ""},
+        {3600001, Refusal::kScheduleTooLong,
+         "its messages are due over 1 h 00 min, and a transfer longer than 1 h 00 min is refused"},
+        {100000000, Refusal::kScheduleTooLong, "due over 27 h 46 min"},
+    };
+    for (const Boundary& b : boundaries) {
+        SCOPED_TRACE(b.lastDelta);
+        const DryRunReport run = RunDryRun(*Loaded(samples::MakeSmf(
+            0, 500, {TrackWriter().SysEx(0, {1}).SysEx(b.lastDelta, {2}).EndOfTrack().Events()})));
+        EXPECT_EQ(run.scheduleMs, b.lastDelta);
+        EXPECT_EQ(run.verdict.refusal, b.refusal);
+        EXPECT_NE(run.verdict.reason.find(b.reason), std::string::npos) << run.verdict.reason;
     }
 }
 
@@ -190,7 +223,7 @@ TEST(DryRunClock, EachWaitEndsOnItsDueMillisecondOrWithinABoundedNumberOfReads) 
     }
 }
 
-TEST(DryRun, PutsBackTheFirmwarePortAndTheClock) {
+TEST(DryRun, LeavesTheProcesssFirmwarePortAndClockAlone) {
     test::RecordingPort realPort;
     platform::FakeClock testClock(77);
     platform::ScopedClock installed(testClock);
@@ -207,4 +240,4 @@ TEST(DryRun, PutsBackTheFirmwarePortAndTheClock) {
 }
 
 }  // namespace
-}  // namespace tern::cli
+}  // namespace tern

@@ -1,10 +1,12 @@
 // Update files whose track 0 ends each way the player can end: well, or at each kind of
-// broken event. Shared by the dry-run tests and the comparison with real installs.
+// broken event; and files that play well but must not be installed. Shared by the dry-run
+// tests, the comparison with real installs and the refusals of both front ends.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "engine/Preflight.h"
 #include "engine/ReaderError.h"
 #include "samples/SmfWriter.h"
 
@@ -17,6 +19,8 @@ struct PlayCase {
     uint32_t eventNumber;  // where the dry run says it stops (0: the header)
     uint32_t trackOffset;  // of that event's delta time
     const char* why;       // a part of the reason
+    // The verdict: every play that fails is refused; a few that end well are refused too.
+    Refusal refusal = playerError == kReaderOk ? Refusal::kNone : Refusal::kPlayFails;
 };
 
 // Track offsets count from the "MTrk" tag: the first event starts at 8. SysEx(0, k3) takes
@@ -31,6 +35,15 @@ inline std::vector<PlayCase> PlayCases() {
     }
     auto file = [](const TrackWriter& track, uint16_t division = 480) {
         return MakeSmf(0, division, {track.Events()});
+    };
+    // A message at once, then `count` more, each `delta` ticks after the one before.
+    auto spaced = [&k3](int count, uint32_t delta) {
+        TrackWriter track;
+        track.SysEx(0, k3);
+        for (int i = 0; i < count; ++i) {
+            track.SysEx(delta, k3);
+        }
+        return track.EndOfTrack();
     };
     return {
         {"ends well, with running status, a long message and events never sent",
@@ -73,6 +86,25 @@ inline std::vector<PlayCase> PlayCases() {
          14, "its meta event (0xFF) declares 5 bytes but only 1 follow"},
         {"division 0", file(TrackWriter().SysEx(0, k3).EndOfTrack(), 0), kReaderMalformed, 0, 0,
          "division is 0 ticks per quarter note"},
+        // They end well, but there is nothing to install, or it would go out at the wrong time.
+        {"nothing but the end of the track", file(TrackWriter().EndOfTrack()), kReaderOk, 0, 0, "",
+         Refusal::kNoFirmware},
+        {"the firmware in track 1",
+         MakeSmf(1, 480,
+                 {TrackWriter().EndOfTrack().Events(),
+                  TrackWriter().SysEx(0, k3).EndOfTrack().Events()}),
+         kReaderOk, 0, 0, "", Refusal::kNoFirmware},
+        {"SysEx only after the end of the track",
+         file(TrackWriter().Channel(0, {0x90, 0x3C, 0x40}).EndOfTrack().SysEx(0, k3)), kReaderOk, 0,
+         0, "", Refusal::kNoFirmware},
+        // Seventeen delta times of 0x0FFFFFFF ticks add up past 2^32.
+        {"delta times past 2^32 ticks", file(spaced(17, 0x0FFFFFFF), 0xFFFF), kReaderOk, 0, 0, "",
+         Refusal::kTicksWrap},
+        // 0x0FFFFFFF ticks at one a quarter note, 500 ms each: due 31 times round the counter.
+        {"a message due past 2^32 ms", file(spaced(1, 0x0FFFFFFF), 1), kReaderOk, 0, 0, "",
+         Refusal::kDueTimeWraps},
+        {"a message due 13 h 53 min after the start", file(spaced(1, 100000), 1), kReaderOk, 0, 0,
+         "", Refusal::kScheduleTooLong},
     };
 }
 

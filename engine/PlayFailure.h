@@ -8,7 +8,7 @@
 
 #include "engine/SMF.h"
 
-namespace tern::cli {
+namespace tern {
 
 struct PlayFailure {
     uint32_t eventNumber;  // counted from 1 in track order; 0 when the header is at fault
@@ -24,4 +24,4 @@ PlayFailure ExplainPlayFailure(CSMF& reader, uint32_t eventsFinished);
 // "event 7 at offset 120 of track 0 (file offset 134): why", or the header's fault alone.
 std::string Describe(const PlayFailure& failure);
 
-}  // namespace tern::cli
+}  // namespace tern

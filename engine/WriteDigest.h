@@ -8,7 +8,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
-namespace tern::cli {
+namespace tern {
 
 class WriteDigest {
 public:
@@ -28,4 +28,4 @@ private:
     XXH3_state_t m_state;
 };
 
-}  // namespace tern::cli
+}  // namespace tern

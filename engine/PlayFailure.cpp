@@ -1,56 +1,24 @@
-#include "cli/PlayFailure.h"
+#include "engine/PlayFailure.h"
 
 #include <cstdio>
 
 #include "engine/ReaderError.h"
 #include "engine/SmfBytes.h"
+#include "engine/TrackEvent.h"
 
-namespace tern::cli {
+namespace tern {
 namespace {
 
 constexpr int kTrack = 0;
-
-// One event as the track readers see it at the place the player would read it.
-struct Event {
-    uint32_t start = 0;  // its delta time
-    uint32_t body = 0;   // just past its status byte, or its first data byte under running status
-    uint8_t status = 0;
-    bool ownStatus = false;       // it has a status byte; otherwise running status applies
-    bool deltaCut = false;        // the delta time runs past the track
-    bool endsAfterDelta = false;  // the track ends right after the delta time
-    bool broken = false;          // the reader's length test failed
-    uint32_t next = 0;
-};
 
 uint32_t TrackLength(const CSMF& reader) {
     return reader.m_Track[kTrack].dwLength;
 }
 
-Event ReadEvent(CSMF& reader, uint32_t pos, uint8_t runningStatus) {
-    Event e;
-    e.start = pos;
+// The event at `pos`, read afresh: the explanation runs after the play has ended.
+TrackEvent ReadEvent(CSMF& reader, uint32_t pos, uint8_t runningStatus) {
     reader.m_nError = kReaderInProgress;
-    reader.ReadVarLen(pos, kTrack);
-    if (reader.m_nError != kReaderInProgress) {
-        e.deltaCut = true;
-        return e;
-    }
-    if (pos >= TrackLength(reader)) {
-        e.endsAfterDelta = true;
-        return e;
-    }
-    e.status = runningStatus;
-    uint32_t peek = pos;
-    if (const uint8_t first = reader.ReadByte(peek, kTrack); first & smf::kStatusBit) {
-        e.status = first;
-        e.ownStatus = true;
-        pos = peek;
-    }
-    e.body = pos;
-    const uint32_t length = reader.GetEventLength(e.status, pos, kTrack);
-    e.broken = reader.m_nError != kReaderInProgress;
-    e.next = pos + length;
-    return e;
+    return ReadTrackEvent(reader, kTrack, pos, runningStatus);
 }
 
 std::string Hex(uint32_t value) {
@@ -78,7 +46,7 @@ LengthField ReadLength(CSMF& reader, uint32_t pos) {
     return {reader.m_nError != kReaderInProgress, value, pos};
 }
 
-std::string StatusName(const Event& e) {
+std::string StatusName(const TrackEvent& e) {
     const char* running = e.ownStatus ? "" : " under running status";
     switch (e.status) {
         case smf::kSysEx:
@@ -92,7 +60,7 @@ std::string StatusName(const Event& e) {
     }
 }
 
-std::string WhyBroken(CSMF& reader, const Event& e) {
+std::string WhyBroken(CSMF& reader, const TrackEvent& e) {
     if (e.status < smf::kStatusBit) {
         uint32_t pos = e.body;
         return "it begins with data byte " + Hex(reader.ReadByte(pos, kTrack)) +
@@ -122,7 +90,7 @@ std::string WhyBroken(CSMF& reader, const Event& e) {
            (e.status == smf::kSysEx ? ", so none of it would be sent" : "");
 }
 
-std::string Why(CSMF& reader, const Event& e) {
+std::string Why(CSMF& reader, const TrackEvent& e) {
     if (e.deltaCut) {
         return e.start >= TrackLength(reader)
                    ? "the track ends where this event should begin, and no end-of-track "
@@ -150,7 +118,7 @@ PlayFailure Explain(CSMF& reader, uint32_t eventsFinished) {
     uint32_t pos = CSMF::kChunkHeaderSize;
     uint8_t runningStatus = 0;
     uint32_t index = 0;
-    Event e = ReadEvent(reader, pos, runningStatus);
+    TrackEvent e = ReadEvent(reader, pos, runningStatus);
     while (index < eventsFinished && !e.deltaCut && !e.endsAfterDelta && !e.broken) {
         runningStatus = e.status;
         pos = e.next;
@@ -178,4 +146,4 @@ std::string Describe(const PlayFailure& failure) {
            std::to_string(failure.fileOffset) + "): " + failure.why;
 }
 
-}  // namespace tern::cli
+}  // namespace tern

@@ -1,13 +1,13 @@
 // The dry run's fingerprint of the writes: what an installation sent is compared with what
 // the dry run predicted through it, so any difference in bytes or in how they were cut up
 // must change it.
-#include "cli/WriteDigest.h"
+#include "engine/WriteDigest.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace tern::cli {
+namespace tern {
 namespace {
 
 using Writes = std::vector<std::vector<uint8_t>>;
@@ -50,4 +50,4 @@ TEST(WriteDigest, AWriteLongerThanTheHashsBlocksIsTakenWhole) {
 }
 
 }  // namespace
-}  // namespace tern::cli
+}  // namespace tern

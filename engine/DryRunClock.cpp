@@ -1,8 +1,8 @@
-#include "cli/DryRunClock.h"
+#include "engine/DryRunClock.h"
 
 #include <algorithm>
 
-namespace tern::cli {
+namespace tern {
 namespace {
 
 // Every due time fits in 32 bits, so this reading ends any wait; time never passes it, which
@@ -55,4 +55,4 @@ void DryRunClock::Advance(uint64_t ms) {
     m_now = std::min(m_now + ms, kLastMillisecond);
 }
 
-}  // namespace tern::cli
+}  // namespace tern
