@@ -22,8 +22,9 @@ namespace {
 
 constexpr char kExitStatuses[] =
     "Exit status: 0 success, 1 usage error, 2 device link or discovery failure (or another\n"
-    "installation is running), 3 the file did not load, 4 the transfer failed (for check:\n"
-    "would fail), 130/143 install ended by Ctrl+C/SIGTERM before its transfer began.";
+    "installation is running), 3 the file did not load or is refused (its transfer would\n"
+    "fail, it holds no firmware, or its schedule is too long), 4 the transfer failed,\n"
+    "130/143 install ended by Ctrl+C/SIGTERM before its transfer began.";
 
 // A SHA-256 as published: 64 hex digits, either case.
 const CLI::Validator kSha256Hex(
