@@ -14,7 +14,9 @@ using namespace std::chrono_literals;
 
 TEST_F(InstallRun, ACompleteUpdateSendsEveryBlockAndAnnouncesTheReboot) {
     const auto sample = samples::BuildSampleFirmware();
-    StartRun("", sample.file);
+    // On the fake clock the schedule takes no time: slow writes keep the run going past the
+    // click, long enough to see it busy.
+    StartRun("write_latency_us = 2000\n", sample.file);
     EXPECT_EQ(m_dlg->m_nBusy.load(), 1);
     ASSERT_TRUE(RunEnded());
     ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
