@@ -245,6 +245,14 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
         console.Out(kAfterReboot);
     }
     console.Out(ScheduleKeptLine(played->kept));
+    // Now that the transfer is over and its outcome shown, what the session asked for.
+    interrupts.ActOnHeldStop();
+    if (const int held = interrupts.Held()) {
+        report = Failed(std::move(report), console, kExitSignalBase + held,
+                        SignalText(held) +
+                            " came during the transfer and was held until it had ended; the "
+                            "program ends now.");
+    }
     return report;
 }
 

@@ -1,8 +1,73 @@
 #include "cli/InterruptGate.h"
 
+#include <csignal>
+#include <string>
+#include <utility>
+
+#include "platform/Terminal.h"
+
 namespace tern::cli {
+namespace {
+
+bool IsJobStop(int signal) {
+#ifdef SIGTSTP
+    return signal == SIGTSTP;
+#else
+    (void)signal;
+    return false;
+#endif
+}
+
+}  // namespace
+
+std::string SignalText(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "Ctrl+C (SIGINT)";
+        case SIGTERM:
+            return "SIGTERM";
+#ifdef SIGHUP
+        case SIGHUP:
+            return "the terminal's hang-up (SIGHUP)";
+#endif
+#ifdef SIGQUIT
+        case SIGQUIT:
+            return "Ctrl+\\ (SIGQUIT)";
+#endif
+#ifdef SIGTSTP
+        case SIGTSTP:
+            return "Ctrl+Z (SIGTSTP)";
+#endif
+        default:
+            return "signal " + std::to_string(signal);
+    }
+}
+
+InterruptGate::InterruptGate(Console& console, std::function<void()> stopProcess)
+    : m_console(console),
+      m_stopProcess(stopProcess ? std::move(stopProcess) : platform::StopAsJobControlWould) {}
 
 void InterruptGate::Interrupt(int signal) {
+    if (IsJobStop(signal)) {
+        bool stopNow = false;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_phase == Phase::Playing) {
+                m_stopHeld = true;
+                ++m_refused;
+            } else {
+                stopNow = true;
+            }
+        }
+        if (stopNow) {
+            m_stopProcess();  // nothing is being written: stop as the person asked
+            return;
+        }
+        m_console.Err(SignalText(signal) +
+                      " held: the firmware transfer is running and must not be stopped. The "
+                      "program stops once it has ended.");
+        return;
+    }
     {
         std::lock_guard lock(m_mutex);
         if (m_phase == Phase::BeforePlay) {
@@ -15,15 +80,18 @@ void InterruptGate::Interrupt(int signal) {
             }
             return;
         }
+        if (m_held == 0) {
+            m_held = signal;
+        }
         if (m_phase == Phase::AfterPlay) {
-            return;
+            return;  // the run is ending; it ends with this signal's status
         }
         ++m_refused;
     }
     // Outside the lock: whoever writes to the console may be the one interrupting.
-    m_console.Err(
-        "Interrupt refused: the firmware transfer is running and must not be cut off. It ends "
-        "by itself; please wait.");
+    m_console.Err("Interrupt refused: " + SignalText(signal) +
+                  " is held while the firmware transfer runs, which must not be cut off. The "
+                  "program ends once the transfer has ended; please wait.");
 }
 
 void InterruptGate::SetStopAction(std::function<void()> action) {
@@ -53,9 +121,25 @@ void InterruptGate::EndPlay() {
     m_phase = Phase::AfterPlay;
 }
 
+void InterruptGate::ActOnHeldStop() {
+    bool stop = false;
+    {
+        std::lock_guard lock(m_mutex);
+        stop = std::exchange(m_stopHeld, false);
+    }
+    if (stop) {
+        m_stopProcess();
+    }
+}
+
 int InterruptGate::InterruptedBy() const {
     std::lock_guard lock(m_mutex);
     return m_signal;
+}
+
+int InterruptGate::Held() const {
+    std::lock_guard lock(m_mutex);
+    return m_held;
 }
 
 int InterruptGate::Refused() const {

@@ -24,7 +24,8 @@ constexpr char kExitStatuses[] =
     "Exit status: 0 success, 1 usage error, 2 device link or discovery failure (or another\n"
     "installation is running), 3 the file did not load or is refused (its transfer would\n"
     "fail, it holds no firmware, or its schedule is too long), 4 the transfer failed,\n"
-    "130/143 install ended by Ctrl+C/SIGTERM before its transfer began.";
+    "128+N install ended by signal N: before its transfer began (130 Ctrl+C, 143 SIGTERM,\n"
+    "129 a closed terminal), or held during it and acted on once it had ended.";
 
 // A SHA-256 as published: 64 hex digits, either case.
 const CLI::Validator kSha256Hex(
@@ -71,6 +72,9 @@ int Install(const std::string& path, const std::optional<tern::platform::Sha256D
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away (`| head`) makes a write fail, never ends the program: least of
+    // all during a transfer, which no output can hold back.
+    tern::platform::IgnoreBrokenPipe();
     CLI::App app{"Install firmware into the Ostrel, and validate update files.", "tern-flash"};
     app.set_version_flag("--version", "tern-flash " TERN_VERSION);
     app.require_subcommand(1);
@@ -102,8 +106,9 @@ int main(int argc, char** argv) {
                      "HEX (64 hex digits)")
         ->type_name("HEX")
         ->check(kSha256Hex);
-    install->footer(std::string("Ctrl+C or SIGTERM ends the program until the transfer begins, "
-                                "and is refused while it runs.\n\n") +
+    install->footer(std::string("Ctrl+C, Ctrl+\\, SIGTERM or a closed terminal ends the program "
+                                "until the transfer begins; while it runs they, and Ctrl+Z, are "
+                                "held until it has ended.\n\n") +
                     kExitStatuses);
 
     const bool jsonBeforeOperands = JsonBeforeOperands(argc, argv);

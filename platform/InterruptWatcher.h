@@ -1,8 +1,9 @@
-// Delivers the user's requests to stop a program to a handler instead of ending the process:
-// on Linux SIGINT (Ctrl+C) and SIGTERM, on Windows Ctrl+C and Ctrl+Break on the console
-// (given as SIGINT, the signal a terminal sends for Ctrl+C). The handler runs on a thread of
-// the watcher's or of the system's, never on the thread that created the watcher, and must
-// not wait for that thread.
+// Delivers what a person's session does to a program to a handler instead of ending or
+// stopping the process: on Linux SIGHUP (the terminal or the connection went away), SIGINT
+// (Ctrl+C), SIGQUIT (Ctrl+\), SIGTERM (logout, kill) and SIGTSTP (Ctrl+Z); on Windows Ctrl+C
+// and Ctrl+Break on the console (given as SIGINT, the signal a terminal sends for Ctrl+C).
+// The handler decides what each one does. It runs on a thread of the watcher's or of the
+// system's, never on the thread that created the watcher, and must not wait for that thread.
 //
 // Linux: create the watcher before any other thread starts. The signals are blocked on the
 // creating thread, every thread started later inherits that, and one watcher thread reads

@@ -1,9 +1,19 @@
-// Whether the program's standard output is a terminal (Linux) or a console (Windows), where
-// a line can be redrawn in place, rather than a file or a pipe.
+// What tern-flash needs of the terminal it runs in: whether its output is one, and how it
+// stands the terminal going away or its job being stopped.
 #pragma once
 
 namespace tern::platform {
 
+// Whether the program's standard output is a terminal (Linux) or a console (Windows), where
+// a line can be redrawn in place, rather than a file or a pipe.
 bool StandardOutputIsTerminal();
+
+// A reader of the output that has gone away (`| head`) makes a write fail instead of ending
+// the process. Call before any other thread starts.
+void IgnoreBrokenPipe();
+
+// Stops the process as Ctrl+Z does, until the shell continues it (Linux); Windows has no
+// such stop, and nothing happens there.
+void StopAsJobControlWould();
 
 }  // namespace tern::platform

@@ -17,8 +17,11 @@ namespace {
 sigset_t WatchedSignals() {
     sigset_t set;
     sigemptyset(&set);
+    sigaddset(&set, SIGHUP);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGQUIT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGTSTP);
     return set;
 }
 

@@ -10,4 +10,12 @@ bool StandardOutputIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+void IgnoreBrokenPipe() {
+    // A write to a closed pipe fails here already; no signal ends the process.
+}
+
+void StopAsJobControlWould() {
+    // A console has no job control: there is nothing to stop as.
+}
+
 }  // namespace tern::platform

@@ -46,10 +46,12 @@ TEST(TerminalProgress, PlainOutputHasOneLinePerWholePercentAtMost) {
     EXPECT_EQ(err.str(), "");
 }
 
-TEST(InterruptGate, EndsTheRunBeforeThePlayRefusesDuringItIgnoresAfter) {
+TEST(InterruptGate, EndsTheRunBeforeThePlayHoldsDuringItAndActsOnItAfter) {
     std::ostringstream out, err;
     Console console(out, err);
-    InterruptGate gate(console);
+    int processStops = 0;
+    const auto stopProcess = [&processStops] { ++processStops; };
+    InterruptGate gate(console, stopProcess);
     int stops = 0;
     gate.SetStopAction([&] { ++stops; });
     gate.Interrupt(SIGTERM);
@@ -63,22 +65,53 @@ TEST(InterruptGate, EndsTheRunBeforeThePlayRefusesDuringItIgnoresAfter) {
     gate.Interrupt(SIGINT);
     EXPECT_EQ(stops, 3);
     EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(processStops, 0);
 
-    InterruptGate playing(console);
+    InterruptGate playing(console, stopProcess);
     ASSERT_TRUE(playing.BeginPlay());
     playing.SetStopAction([&] { ++stops; });
     playing.Interrupt(SIGINT);
     playing.Interrupt(SIGTERM);
     EXPECT_EQ(playing.Refused(), 2);
     EXPECT_EQ(playing.InterruptedBy(), 0);
+    EXPECT_EQ(playing.Held(), SIGINT);  // the first one is acted on once the play has ended
     EXPECT_EQ(stops, 3);
     EXPECT_EQ(Lines(err.str()).size(), 2u);
-    EXPECT_NE(err.str().find("Interrupt refused"), std::string::npos);
+    EXPECT_NE(err.str().find("Interrupt refused: Ctrl+C (SIGINT) is held"), std::string::npos)
+        << err.str();
     playing.EndPlay();
-    playing.Interrupt(SIGINT);
+    playing.ActOnHeldStop();
+    EXPECT_EQ(processStops, 0);
+    playing.Interrupt(SIGTERM);
     EXPECT_EQ(playing.Refused(), 2);
-    EXPECT_EQ(playing.InterruptedBy(), 0);
+    EXPECT_EQ(playing.Held(), SIGINT);
 }
+
+#ifdef SIGTSTP
+TEST(InterruptGate, CtrlZStopsAtOnceExceptDuringThePlayWhenItWaitsForItsEnd) {
+    std::ostringstream out, err;
+    Console console(out, err);
+    int processStops = 0;
+    InterruptGate gate(console, [&processStops] { ++processStops; });
+    gate.Interrupt(SIGTSTP);
+    EXPECT_EQ(processStops, 1);  // before the play nothing is being written
+    EXPECT_EQ(gate.InterruptedBy(), 0);
+    ASSERT_TRUE(gate.BeginPlay());
+    gate.Interrupt(SIGTSTP);
+    gate.Interrupt(SIGTSTP);
+    EXPECT_EQ(processStops, 1);
+    EXPECT_EQ(gate.Refused(), 2);
+    EXPECT_EQ(gate.Held(), 0);  // a stop, not an end
+    EXPECT_NE(err.str().find("Ctrl+Z (SIGTSTP) held"), std::string::npos) << err.str();
+    gate.EndPlay();
+    EXPECT_EQ(processStops, 1);  // not before the outcome has been shown
+    gate.ActOnHeldStop();
+    gate.ActOnHeldStop();
+    EXPECT_EQ(processStops, 2);  // once, however many came
+    gate.Interrupt(SIGTSTP);
+    EXPECT_EQ(processStops, 3);
+}
+#endif
 
 }  // namespace
 }  // namespace tern::cli

@@ -1,12 +1,17 @@
-// tern-flash install at a real terminal (a pseudo-terminal) whose output is stopped with
-// Ctrl+S for longer than the whole transfer, while Ctrl+C is sent and refused: the writes
-// keep their schedule, and everything held back appears once Ctrl+Q lets it through.
+// tern-flash install at a real terminal (a pseudo-terminal), disturbed once its transfer is
+// under way as a person's session disturbs it: output stopped with Ctrl+S for longer than the
+// whole transfer while Ctrl+C is held; the terminal closed; Ctrl+\; Ctrl+Z under an
+// interactive shell's job control; a pipe whose reader has gone. Every write goes out on
+// schedule, and the exit status says what happened.
 #include <signal.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "cli/ExitStatus.h"
 #include "engine/StatusCodes.h"
@@ -44,7 +49,8 @@ TEST_F(TernFlashTerminal, StoppedOutputAndARefusedInterruptDoNotDelayAnyWrite) {
     // Its last lines are still held back: the stop was in force until now.
     EXPECT_TRUE(child.Running());
     ASSERT_TRUE(child.Type(kCtrlQ));
-    EXPECT_EQ(child.Finish(kEndLimit), cli::kExitSuccess) << child.Screen();
+    // The interrupt was held, and acted on once the transfer had ended.
+    EXPECT_EQ(child.Finish(kEndLimit), cli::kExitSignalBase + SIGINT) << child.Screen();
 
     const std::string& screen = child.Screen();
     EXPECT_NE(screen.find(kTextInstalling), std::string::npos) << screen;
@@ -58,6 +64,80 @@ TEST_F(TernFlashTerminal, StoppedOutputAndARefusedInterruptDoNotDelayAnyWrite) {
     EXPECT_EQ(late.writes, 67u);
     EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
     EXPECT_LT(late.p99Ms, kStallMarginMs);
+}
+
+struct Disturbance {
+    const char* name;
+    std::vector<std::string>
+        args;  // of /bin/bash; "FLASH" and "FILE" stand for the program and the sample
+    std::function<void(TerminalChild&)> disturb;     // once the first write has gone out
+    std::function<void(TerminalChild&)> afterwards;  // once every write has gone out
+    int status;
+    std::vector<const char*> onScreen;  // empty when the terminal is gone
+};
+
+TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
+    const auto none = [](TerminalChild&) {};
+    const std::vector<std::string> direct = {"-c", "exec \"$0\" install \"$1\"", "FLASH", "FILE"};
+    const Disturbance cases[] = {
+        {"the terminal closed",
+         direct,
+         [](TerminalChild& t) { t.HangUp(); },
+         none,
+         cli::kExitSignalBase + SIGHUP,
+         {}},
+        {"Ctrl+\\",
+         direct,
+         [](TerminalChild& t) { t.Type("\x1c"); },
+         none,
+         cli::kExitSignalBase + SIGQUIT,
+         {"Ctrl+\\ (SIGQUIT) is held", "came during the transfer and was held", kTextRebooting}},
+        // The reader takes the first line and goes; the status is tern-flash's own.
+        {"a pipe whose reader exits",
+         {"-c", "\"$0\" install \"$1\" | head -n 1; exit ${PIPESTATUS[0]}", "FLASH", "FILE"},
+         none,
+         none,
+         cli::kExitSuccess,
+         {}},
+        // The shell stops the job only once the transfer has ended; fg lets it finish.
+        {"Ctrl+Z under an interactive shell",
+         {"--norc", "--noprofile", "-i"},
+         [](TerminalChild& t) { t.Type("\x1a"); },
+         [](TerminalChild& t) {
+             EXPECT_TRUE(t.WaitForOutput("Stopped", kEndLimit)) << t.Screen();
+             t.Type("fg\n");
+             EXPECT_TRUE(t.WaitForOutput("Schedule kept", kEndLimit)) << t.Screen();
+             t.Type("exit $?\n");
+         },
+         cli::kExitSuccess,
+         {"Ctrl+Z (SIGTSTP) held", kTextRebooting}},
+    };
+    for (const Disturbance& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string capture = m_env.CaptureToFile();
+        std::vector<std::string> args;
+        for (const std::string& a : c.args) {
+            args.push_back(a == "FLASH" ? TERN_FLASH_EXE : a == "FILE" ? m_sample : a);
+        }
+        TerminalChild child("/bin/bash", args);
+        ASSERT_TRUE(child.Started());
+        if (args.size() == 3) {  // the interactive shell: the command is typed at its prompt
+            child.Type(std::string(TERN_FLASH_EXE) + " install " + m_sample + "\n");
+        }
+        ASSERT_TRUE(WaitForCapturedWrites(capture, 1, kStartLimit)) << child.Screen();
+        c.disturb(child);
+        ASSERT_TRUE(WaitForCapturedWrites(capture, 67, kEndLimit)) << child.Screen();
+        c.afterwards(child);
+        EXPECT_EQ(child.Finish(kEndLimit), c.status) << child.Screen();
+        for (const char* text : c.onScreen) {
+            EXPECT_NE(child.Screen().find(text), std::string::npos) << text << "\n"
+                                                                    << child.Screen();
+        }
+        const CaptureLateness late = MeasureCaptureLateness(capture, m_sample);
+        ASSERT_EQ(late.error, "");
+        EXPECT_EQ(late.writes, 67u);
+        EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
+    }
 }
 
 }  // namespace

@@ -126,6 +126,14 @@ void TerminalChild::Signal(int signal) {
     }
 }
 
+void TerminalChild::HangUp() {
+    if (m_master >= 0) {
+        close(m_master);
+        m_master = -1;
+    }
+    m_closed = true;
+}
+
 void TerminalChild::Reap(int raw) {
     m_pid = -1;
     m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -31,6 +31,9 @@ public:
     // Types `keys` at the terminal. False when they could not all be typed.
     bool Type(std::string_view keys);
     void Signal(int signal);
+    // Closes the terminal as a closed terminal window or a dropped connection does: the
+    // program's session gets SIGHUP, and its writes there fail from then on.
+    void HangUp();
     // True while the program has not ended; reads nothing.
     bool Running();
     // Reads the screen until the program has closed the terminal, and reaps it: its exit
