@@ -40,7 +40,7 @@ public:
     SleepInhibitor(const SleepInhibitor&) = delete;
     SleepInhibitor& operator=(const SleepInhibitor&) = delete;
 
-    // Asks the system to block sleep and idle suspend until Release(). `who` names the
+    // Asks the system to block shutdown, sleep and idle suspend until Release(). `who` names the
     // program (kSleepInhibitorWho), `why` says what it is doing ("Installing firmware into
     // the Ostrel"). While an inhibitor is held, a further call takes no second one and
     // reports it held.

@@ -19,7 +19,8 @@ namespace {
 constexpr char kLogindService[] = "org.freedesktop.login1";
 constexpr char kLogindPath[] = "/org/freedesktop/login1";
 constexpr char kLogindManager[] = "org.freedesktop.login1.Manager";
-constexpr char kInhibitWhat[] = "sleep:idle";
+// A shutdown or reboot asked for mid-transfer waits for it too, as a suspend does.
+constexpr char kInhibitWhat[] = "shutdown:sleep:idle";
 constexpr char kInhibitMode[] = "block";
 
 // Keeps a reason on one short line whatever a peer put in its error message.

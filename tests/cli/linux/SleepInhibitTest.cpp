@@ -32,7 +32,7 @@ constexpr size_t kSampleWrites = 67;
 
 void ExpectTheProgramsInhibitor(const std::vector<Inhibitor>& held) {
     ASSERT_EQ(held.size(), 1u);
-    EXPECT_EQ(held[0].what, "sleep:idle");
+    EXPECT_EQ(held[0].what, "shutdown:sleep:idle");
     EXPECT_EQ(held[0].mode, "block");
     EXPECT_EQ(held[0].who, "Tern Update Program");
 }

@@ -59,9 +59,9 @@ TEST(SleepInhibitorTest, HoldsOneSleepIdleBlockUntilReleasedOrDestroyed) {
         // Taking it again while held asks logind for nothing more.
         EXPECT_TRUE(inhibitor.Take(kSleepInhibitorWho, kWhy).held);
         const std::vector<std::vector<std::string>> expected{
-            {"sleep:idle", kSleepInhibitorWho, kWhy, "block"}};
+            {"shutdown:sleep:idle", kSleepInhibitorWho, kWhy, "block"}};
         EXPECT_EQ(mock.InhibitCalls(), expected);
-        const std::vector<test::Inhibitor> held{{"sleep:idle", kSleepInhibitorWho, kWhy, "block"}};
+        const std::vector<test::Inhibitor> held{{"shutdown:sleep:idle", kSleepInhibitorWho, kWhy, "block"}};
         EXPECT_EQ(mock.ListInhibitors(), held);
 
         // logind drops the inhibitor only when every copy of its descriptor is closed.

@@ -50,7 +50,7 @@ TEST_F(InstallRun, SleepIsInhibitedExactlyWhileTheWritesGoOut) {
     ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
     const std::vector<Inhibitor> held = logind.Client().ListInhibitors();
     ASSERT_EQ(held.size(), 1u);
-    EXPECT_EQ(held[0].what, "sleep:idle");
+    EXPECT_EQ(held[0].what, "shutdown:sleep:idle");
     EXPECT_EQ(held[0].mode, "block");
     EXPECT_EQ(held[0].who, "Tern Update Program");
 
