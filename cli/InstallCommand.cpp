@@ -19,23 +19,13 @@
 #include "devlink/Handles.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
-#include "platform/InstallLock.h"
-#include "platform/SleepInhibitor.h"
 #include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
+#include "session/InstallSession.h"
 
 namespace tern::cli {
 namespace {
 
-// Why the install lock refused this run, in one line; nothing has been touched then.
-std::string LockRefusal(const platform::InstallLock::Result& lock) {
-    if (lock.outcome == platform::InstallLock::Outcome::Unavailable) {
-        return "The install lock cannot be taken: " + lock.reason + ". Nothing was written.";
-    }
-    const std::string who = lock.Holder().empty() ? "" : " (" + lock.Holder() + ")";
-    return std::string(lock.otherUser ? "Another user's installation" : "Another installation") +
-           " is running on this machine" + who + ". Wait until it has ended, then try again.";
-}
 constexpr char kAfterReboot[] =
     "The Ostrel restarts by itself; keep it connected and powered until it has finished.";
 
@@ -185,9 +175,16 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
     if (const int signal = interrupts.InterruptedBy()) {
         return Interrupted(std::move(report), console, signal);
     }
-    platform::InstallLock lock;
-    if (const platform::InstallLock::Result locked = lock.TryAcquire(); !locked.Taken()) {
-        return Failed(std::move(report), console, kExitDeviceLink, LockRefusal(locked));
+    // The lock, and the inhibitors that keep the machine up, before the bus is looked at;
+    // given back when the run ends, however it ends.
+    InstallSession installSession;
+    const InstallSession::Begun begun = installSession.Begin();
+    if (!begun.ok) {
+        return Failed(std::move(report), console, kExitDeviceLink,
+                      InstallSession::LongRefusal(begun.lock));
+    }
+    for (const std::string& notice : begun.notices) {
+        Warn(report, console, notice);
     }
     DeviceLinkSession session;
     TerminalDiscoveryView view(console);
@@ -210,23 +207,12 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
 
     const DryRunReport& plan = *report.plan;
 
-    // A machine that suspends mid-transfer leaves the device half-programmed. Taken here,
-    // before the play, because asking the system may take a moment; without a login manager
-    // the installation goes on, and says so.
-    platform::SleepInhibitor sleep;
-    if (const auto inhibited =
-            sleep.Take(platform::kSleepInhibitorWho, platform::kSleepInhibitorWhy);
-        !inhibited.held) {
-        Warn(report, console,
-             "Sleep could not be inhibited (" + inhibited.reason +
-                 "): keep the machine awake until the transfer has ended.");
-    }
     if (!interrupts.BeginPlay()) {
         return Interrupted(std::move(report), console, interrupts.InterruptedBy());
     }
     console.Out(kTextInstalling);
     const std::optional<PlayTimes> played = Play(console, plan, progressStyle);
-    sleep.Release();
+    installSession.End();
     interrupts.EndPlay();
     if (!played) {
         return Failed(std::move(report), console, kExitTransfer,

@@ -2,27 +2,10 @@
 // plays the firmware into the port.
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
-#include "platform/InstallLock.h"
-#include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
+#include "session/InstallSession.h"
 #include "ui/ProgressBarSink.h"
 #include "ui/TernUpdateDlg.h"
-
-namespace {
-
-// What the status line says when the install lock refuses the run; nothing is written then.
-std::string LockRefusalText(const tern::platform::InstallLock::Result& lock) {
-    using Outcome = tern::platform::InstallLock::Outcome;
-    if (lock.outcome == Outcome::HeldByOther && lock.otherUser) {
-        return "User " + lock.user + " is installing; nothing was written.";
-    }
-    if (lock.outcome == Outcome::HeldByOther) {
-        return "Another installation is running; nothing was written.";
-    }
-    return "The install lock cannot be taken; nothing was written.";
-}
-
-}  // namespace
 
 void CTernUpdateDlg::OnStart() {
     if (m_nStatus != tern::kStatusOk) {
@@ -51,25 +34,21 @@ uint32_t InstallThread(THREADPARAM* param) {
     pDlg->m_Status.SetWindowText(tern::kTextInstalling);
 
     // One writer per device: while another program installs, this run writes nothing and
-    // ends as a failure that says why.
+    // ends as a failure that says why. The window has no room for what could not be
+    // inhibited; the run goes on without it.
+    tern::InstallSession session({.inhibitLogout = true});
+    const tern::InstallSession::Begun begun = session.Begin();
     bool transferred = false;
-    tern::platform::InstallLock lock;
-    const tern::platform::InstallLock::Result locked = lock.TryAcquire();
-    if (locked.Taken()) {
-        // A machine that suspends mid-transfer leaves the device half-programmed. Without a
-        // login manager to ask, the run goes on all the same.
-        tern::platform::SleepInhibitor sleep;
-        sleep.Take(tern::platform::kSleepInhibitorWho, tern::platform::kSleepInhibitorWhy);
+    if (begun.ok) {
         CProgressBarSink progress(pDlg->m_Progress);
         pPlay->Play(progress, static_cast<uint32_t>(pDlg->m_nTempo));
-        sleep.Release();
         transferred = pPlay->m_nError == 0;
-        lock.Release();
     }
+    session.End();
 
-    if (!locked.Taken()) {
+    if (!begun.ok) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
-        pDlg->m_Status.SetWindowText(LockRefusalText(locked));
+        pDlg->m_Status.SetWindowText(tern::InstallSession::ShortRefusal(begun.lock));
     } else if (!transferred) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
         pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgCommunication));

@@ -26,7 +26,13 @@ namespace {
 constexpr char kDbusDaemon[] = "/usr/bin/dbus-daemon";
 constexpr char kLogindName[] = "org.freedesktop.login1";
 constexpr char kLogindPath[] = "/org/freedesktop/login1";
-constexpr char kBusVariable[] = "DBUS_SYSTEM_BUS_ADDRESS";
+constexpr char kPortalName[] = "org.freedesktop.portal.Desktop";
+constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
+// Each call's request object is named after the number of calls so far.
+constexpr char kPortalInhibit[] =
+    "path = '/org/freedesktop/portal/desktop/request/1/t%d' % len(self.GetMethodCalls('Inhibit'))\n"
+    "self.AddObject(path, 'org.freedesktop.portal.Request', {}, [('Close', '', '', '')])\n"
+    "ret = dbus.ObjectPath(path)\n";
 constexpr std::chrono::milliseconds kPollPause{20};
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -70,18 +76,19 @@ std::string WriteBusConfig(const TempDir& dir, const std::string& address) {
 
 }  // namespace
 
-SystemBusAddress::SystemBusAddress(const std::string& address) {
-    const char* old = getenv(kBusVariable);
+SystemBusAddress::SystemBusAddress(const std::string& address, const char* variable)
+    : m_variable(variable) {
+    const char* old = getenv(m_variable);
     m_had = old != nullptr;
     m_old = old ? old : "";
-    setenv(kBusVariable, address.c_str(), 1);
+    setenv(m_variable, address.c_str(), 1);
 }
 
 SystemBusAddress::~SystemBusAddress() {
     if (m_had) {
-        setenv(kBusVariable, m_old.c_str(), 1);
+        setenv(m_variable, m_old.c_str(), 1);
     } else {
-        unsetenv(kBusVariable);
+        unsetenv(m_variable);
     }
 }
 
@@ -244,6 +251,81 @@ MockLogind::MockLogind(const TempDir& dir, const PrivateBus& bus)
                           kDaemonStartLimit) &&
                 m_client.HasOwner(kLogindName))
         << "the mock logind did not start: " << m_daemon.Err();
+}
+
+MockPortal::MockPortal(const TempDir& dir, const PrivateBus& bus)
+    : m_env(bus.Address(), kSessionBusVariable),
+      m_daemon(
+          {kPython, "-m", "dbusmock", kPortalName, kPortalPath, "org.freedesktop.portal.Inhibit"},
+          dir.PathOf("portal.err")) {
+    BusClient probe(bus.Address());
+    const bool up = WaitUntil([&] { return probe.HasOwner(kPortalName) || !m_daemon.Running(); },
+                              kDaemonStartLimit) &&
+                    probe.HasOwner(kPortalName);
+    EXPECT_TRUE(up) << "the mock portal did not start: " << m_daemon.Err();
+    if (sd_bus_new(&m_bus) < 0 || sd_bus_set_address(m_bus, bus.Address().c_str()) < 0 ||
+        sd_bus_set_bus_client(m_bus, 1) < 0 || sd_bus_start(m_bus) < 0) {
+        ADD_FAILURE() << "cannot connect to the test bus";
+        return;
+    }
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    const int r = sd_bus_call_method(
+        m_bus, kPortalName, kPortalPath, "org.freedesktop.DBus.Mock", "AddMethod", &error, nullptr,
+        "sssss", "org.freedesktop.portal.Inhibit", "Inhibit", "sua{sv}", "o", kPortalInhibit);
+    EXPECT_GE(r, 0) << (error.message ? error.message : "");
+    sd_bus_error_free(&error);
+}
+
+MockPortal::~MockPortal() {
+    sd_bus_flush_close_unref(m_bus);
+}
+
+std::vector<uint32_t> MockPortal::InhibitFlags() {
+    std::vector<uint32_t> flags;
+    sd_bus_message* reply = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    if (sd_bus_call_method(m_bus, kPortalName, kPortalPath, "org.freedesktop.DBus.Mock",
+                           "GetMethodCalls", &error, &reply, "s", "Inhibit") < 0) {
+        ADD_FAILURE() << "GetMethodCalls: " << (error.message ? error.message : "");
+        sd_bus_error_free(&error);
+        return flags;
+    }
+    // a(tav): when, and the arguments: the window, the flags, the options.
+    sd_bus_message_enter_container(reply, 'a', "(tav)");
+    while (sd_bus_message_enter_container(reply, 'r', "tav") > 0) {
+        uint64_t when = 0;
+        uint32_t value = 0;
+        sd_bus_message_read(reply, "t", &when);
+        sd_bus_message_enter_container(reply, 'a', "v");
+        sd_bus_message_skip(reply, "v");
+        if (sd_bus_message_read(reply, "v", "u", &value) >= 0) {
+            flags.push_back(value);
+        }
+        sd_bus_message_skip(reply, "v");
+        sd_bus_message_exit_container(reply);
+        sd_bus_message_exit_container(reply);
+    }
+    sd_bus_message_unref(reply);
+    return flags;
+}
+
+std::size_t MockPortal::Closes(std::size_t n) {
+    const std::string path = std::string(kPortalPath) + "/request/1/t" + std::to_string(n);
+    sd_bus_message* reply = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    if (sd_bus_call_method(m_bus, kPortalName, path.c_str(), "org.freedesktop.DBus.Mock",
+                           "GetMethodCalls", &error, &reply, "s", "Close") < 0) {
+        ADD_FAILURE() << path << ": " << (error.message ? error.message : "");
+        sd_bus_error_free(&error);
+        return 0;
+    }
+    std::size_t closes = 0;
+    sd_bus_message_enter_container(reply, 'a', "(tav)");
+    while (sd_bus_message_skip(reply, "(tav)") > 0) {
+        ++closes;
+    }
+    sd_bus_message_unref(reply);
+    return closes;
 }
 
 }  // namespace tern::test

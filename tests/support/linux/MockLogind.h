@@ -22,16 +22,21 @@ namespace tern::test {
 // Starting Python with GLib on a loaded machine can take several seconds.
 inline constexpr std::chrono::milliseconds kDaemonStartLimit{30000};
 
-// Points this process's system bus, and that of the programs it starts, at `address` for the
-// object's lifetime.
+inline constexpr char kSystemBusVariable[] = "DBUS_SYSTEM_BUS_ADDRESS";
+inline constexpr char kSessionBusVariable[] = "DBUS_SESSION_BUS_ADDRESS";
+
+// Points this process's system bus (or the bus `variable` names), and that of the programs it
+// starts, at `address` for the object's lifetime.
 class SystemBusAddress {
 public:
-    explicit SystemBusAddress(const std::string& address);
+    explicit SystemBusAddress(const std::string& address,
+                              const char* variable = kSystemBusVariable);
     ~SystemBusAddress();
     SystemBusAddress(const SystemBusAddress&) = delete;
     SystemBusAddress& operator=(const SystemBusAddress&) = delete;
 
 private:
+    const char* m_variable;
     bool m_had = false;
     std::string m_old;
 };
@@ -100,6 +105,27 @@ public:
 private:
     sd_bus_message* CallLogind(const char* interface, const char* member, const char* arg);
 
+    sd_bus* m_bus = nullptr;
+};
+
+// python3-dbusmock posing as the desktop portal's Inhibit on `bus`, which is this process's
+// session bus too while the object lives. Each Inhibit hands out a request object of its own,
+// which a Close releases. A mock that does not come up is a test failure.
+class MockPortal {
+public:
+    MockPortal(const TempDir& dir, const PrivateBus& bus);
+    ~MockPortal();
+    MockPortal(const MockPortal&) = delete;
+    MockPortal& operator=(const MockPortal&) = delete;
+
+    // The flags of each Inhibit call, in order.
+    std::vector<uint32_t> InhibitFlags();
+    // How many times the request object of the `n`th Inhibit call (from 1) was closed.
+    std::size_t Closes(std::size_t n);
+
+private:
+    SystemBusAddress m_env;
+    Daemon m_daemon;
     sd_bus* m_bus = nullptr;
 };
 

@@ -40,9 +40,10 @@ TEST_F(InstallRun, IdleConnectionsToTheInstanceEndpointDelayNoWrite) {
     EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
 }
 
-TEST_F(InstallRun, SleepIsInhibitedExactlyWhileTheWritesGoOut) {
-    PrivateBus bus(m_files);
+TEST_F(InstallRun, SleepShutdownAndLogoutAreInhibitedExactlyWhileTheWritesGoOut) {
+    PrivateBus bus(m_files);  // the system bus, and with the portal the session bus too
     MockLogind logind(m_files, bus);
+    MockPortal portal(m_files, bus);
     ASSERT_FALSE(HasFailure());
     // Slow writes stretch the transfer; and the worker waits for this thread at its next
     // progress update, so the run cannot end while the test asks.
@@ -53,11 +54,16 @@ TEST_F(InstallRun, SleepIsInhibitedExactlyWhileTheWritesGoOut) {
     EXPECT_EQ(held[0].what, "shutdown:sleep:idle");
     EXPECT_EQ(held[0].mode, "block");
     EXPECT_EQ(held[0].who, "Tern Update Program");
+    // Logout, suspend and idle (1 | 4 | 8), asked once and not yet given back.
+    EXPECT_EQ(portal.InhibitFlags(), std::vector<uint32_t>{13});
+    EXPECT_EQ(portal.Closes(1), 0u);
 
     ASSERT_TRUE(RunEnded());
     ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
     EXPECT_EQ(logind.Client().InhibitCalls().size(), 1u);
     EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
+    EXPECT_TRUE(ServeUntil([&] { return portal.Closes(1) == 1; }, 10s));
+    EXPECT_EQ(portal.InhibitFlags().size(), 1u);
 }
 
 TEST_F(InstallRun, WithoutASystemBusTheRunStillInstalls) {
