@@ -1,6 +1,7 @@
 // Starting a worker thread at a priority. The priority is a request: on Linux a raised
-// priority needs the right to lower the thread's nice value, and without it the thread runs
-// at normal priority; on Windows the highest priority is THREAD_PRIORITY_HIGHEST.
+// priority needs the right to lower the thread's nice value; without it the thread asks
+// RealtimeKit on the system bus (waiting at most kSleepInhibitTimeoutMs), and without that it
+// runs at normal priority. On Windows the highest priority is THREAD_PRIORITY_HIGHEST.
 #pragma once
 
 #include <functional>

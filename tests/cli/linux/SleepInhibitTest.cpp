@@ -1,6 +1,7 @@
 // tern-flash install keeps the machine awake exactly while its writes go out, asking a mock
 // logind on a private system bus, and installs all the same where there is no bus to ask.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,10 @@
 #include "tests/cli/InstallHarness.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Environment.h"
 #include "tests/support/TextLines.h"
 #include "tests/support/linux/MockLogind.h"
+#include "tests/support/linux/OtherUser.h"
 
 namespace tern::test {
 namespace {
@@ -87,6 +90,32 @@ TEST_F(SleepInhibit, WithoutASystemBusTernFlashInstallsAndSaysSoInOneLine) {
     const std::vector<std::string> err = Lines(child.Err());
     ASSERT_EQ(err.size(), 1u) << child.Err();
     EXPECT_EQ(err[0].rfind("Sleep could not be inhibited", 0), 0u) << err[0];
+}
+
+TEST_F(SleepInhibit, WithoutTheRightToRaiseItsPriorityTheTransferAsksRealtimeKit) {
+    if (!CanActAsOtherUser()) {
+        GTEST_SKIP() << "only root can run the program as another, unprivileged user";
+    }
+    PrivateBus bus(m_dir);
+    MockRealtimeKit rtkit(m_dir, bus);
+    ASSERT_FALSE(HasFailure());
+    // The other user passes through the test's folder to the sample and the bus, and makes
+    // the lock and the capture in a shared one.
+    const std::string shared = m_dir.PathOf("shared");
+    ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+    OpenToOtherUser(m_dir.Path(), false);
+    OpenToOtherUser(shared, true);
+    SetEnv(platform::kInstallLockVariable, shared + "/install.lock");
+    SetEnv("CORVO_SIM_CAPTURE", shared + "/capture.txt");
+    ChildProcess child(kSetpriv, AsOtherUser({TERN_FLASH_EXE, "install", m_sample}),
+                       m_dir.PathOf("stderr.txt"));
+    EXPECT_EQ(child.Finish(), cli::kExitSuccess) << child.Err();
+    EXPECT_EQ(ReadCapture(shared + "/capture.txt").size(), kSampleWrites);
+    // Once, for the transfer's thread, at the nice level root would take.
+    const auto calls = rtkit.HighPriorityCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_GT(calls[0].first, 0u);
+    EXPECT_EQ(calls[0].second, -10);
 }
 
 TEST_F(SleepInhibit, TheDocumentCarriesTheWarningOfTheErrorStream) {

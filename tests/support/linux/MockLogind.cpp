@@ -26,6 +26,8 @@ namespace {
 constexpr char kDbusDaemon[] = "/usr/bin/dbus-daemon";
 constexpr char kLogindName[] = "org.freedesktop.login1";
 constexpr char kLogindPath[] = "/org/freedesktop/login1";
+constexpr char kRealtimeKitName[] = "org.freedesktop.RealtimeKit1";
+constexpr char kRealtimeKitPath[] = "/org/freedesktop/RealtimeKit1";
 constexpr char kPortalName[] = "org.freedesktop.portal.Desktop";
 constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
 // Each call's request object is named after the number of calls so far.
@@ -66,6 +68,8 @@ std::string WriteBusConfig(const TempDir& dir, const std::string& address) {
                         << "</listen>\n"
                            "  <auth>EXTERNAL</auth>\n"
                            "  <policy context=\"default\">\n"
+                           // Another user's program may connect too, as to the real one.
+                           "    <allow user=\"*\"/>\n"
                            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
                            "    <allow eavesdrop=\"true\"/>\n"
                            "    <allow own=\"*\"/>\n"
@@ -253,79 +257,114 @@ MockLogind::MockLogind(const TempDir& dir, const PrivateBus& bus)
         << "the mock logind did not start: " << m_daemon.Err();
 }
 
-MockPortal::MockPortal(const TempDir& dir, const PrivateBus& bus)
-    : m_env(bus.Address(), kSessionBusVariable),
-      m_daemon(
-          {kPython, "-m", "dbusmock", kPortalName, kPortalPath, "org.freedesktop.portal.Inhibit"},
-          dir.PathOf("portal.err")) {
+DbusMock::DbusMock(const TempDir& dir, const PrivateBus& bus, Bus which, const char* name,
+                   const char* path, const char* interface)
+    : m_daemon(
+          [&] {
+              if (which == Bus::Session) {
+                  m_env.emplace(bus.Address(), kSessionBusVariable);
+              }
+              std::vector<std::string> args{kPython, "-m", "dbusmock"};
+              if (which == Bus::System) {
+                  args.push_back("--system");
+              }
+              args.insert(args.end(), {name, path, interface});
+              return args;
+          }(),
+          dir.PathOf(std::string(name) + ".err")),
+      m_name(name),
+      m_path(path),
+      m_interface(interface) {
     BusClient probe(bus.Address());
-    const bool up = WaitUntil([&] { return probe.HasOwner(kPortalName) || !m_daemon.Running(); },
-                              kDaemonStartLimit) &&
-                    probe.HasOwner(kPortalName);
-    EXPECT_TRUE(up) << "the mock portal did not start: " << m_daemon.Err();
+    const bool up =
+        WaitUntil([&] { return probe.HasOwner(name) || !m_daemon.Running(); }, kDaemonStartLimit) &&
+        probe.HasOwner(name);
+    EXPECT_TRUE(up) << "the mock " << name << " did not start: " << m_daemon.Err();
     if (sd_bus_new(&m_bus) < 0 || sd_bus_set_address(m_bus, bus.Address().c_str()) < 0 ||
         sd_bus_set_bus_client(m_bus, 1) < 0 || sd_bus_start(m_bus) < 0) {
         ADD_FAILURE() << "cannot connect to the test bus";
-        return;
     }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    const int r = sd_bus_call_method(
-        m_bus, kPortalName, kPortalPath, "org.freedesktop.DBus.Mock", "AddMethod", &error, nullptr,
-        "sssss", "org.freedesktop.portal.Inhibit", "Inhibit", "sua{sv}", "o", kPortalInhibit);
-    EXPECT_GE(r, 0) << (error.message ? error.message : "");
-    sd_bus_error_free(&error);
 }
 
-MockPortal::~MockPortal() {
+DbusMock::~DbusMock() {
     sd_bus_flush_close_unref(m_bus);
 }
 
-std::vector<uint32_t> MockPortal::InhibitFlags() {
-    std::vector<uint32_t> flags;
+void DbusMock::AddMethod(const char* method, const char* in, const char* out, const char* code) {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    const int r =
+        sd_bus_call_method(m_bus, m_name, m_path, "org.freedesktop.DBus.Mock", "AddMethod", &error,
+                           nullptr, "sssss", m_interface, method, in, out, code);
+    EXPECT_GE(r, 0) << method << ": " << (error.message ? error.message : "");
+    sd_bus_error_free(&error);
+}
+
+void DbusMock::ForEachCall(const char* path, const char* method,
+                           const std::function<void(sd_bus_message*)>& read) {
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
-    if (sd_bus_call_method(m_bus, kPortalName, kPortalPath, "org.freedesktop.DBus.Mock",
-                           "GetMethodCalls", &error, &reply, "s", "Inhibit") < 0) {
-        ADD_FAILURE() << "GetMethodCalls: " << (error.message ? error.message : "");
+    if (sd_bus_call_method(m_bus, m_name, path, "org.freedesktop.DBus.Mock", "GetMethodCalls",
+                           &error, &reply, "s", method) < 0) {
+        ADD_FAILURE() << path << " " << method << ": " << (error.message ? error.message : "");
         sd_bus_error_free(&error);
-        return flags;
+        return;
     }
-    // a(tav): when, and the arguments: the window, the flags, the options.
     sd_bus_message_enter_container(reply, 'a', "(tav)");
     while (sd_bus_message_enter_container(reply, 'r', "tav") > 0) {
         uint64_t when = 0;
-        uint32_t value = 0;
         sd_bus_message_read(reply, "t", &when);
         sd_bus_message_enter_container(reply, 'a', "v");
-        sd_bus_message_skip(reply, "v");
-        if (sd_bus_message_read(reply, "v", "u", &value) >= 0) {
-            flags.push_back(value);
+        read(reply);
+        while (sd_bus_message_skip(reply, "v") > 0) {
         }
-        sd_bus_message_skip(reply, "v");
         sd_bus_message_exit_container(reply);
         sd_bus_message_exit_container(reply);
     }
     sd_bus_message_unref(reply);
+}
+
+MockPortal::MockPortal(const TempDir& dir, const PrivateBus& bus)
+    : m_mock(dir, bus, DbusMock::Bus::Session, kPortalName, kPortalPath,
+             "org.freedesktop.portal.Inhibit") {
+    m_mock.AddMethod("Inhibit", "sua{sv}", "o", kPortalInhibit);
+}
+
+std::vector<uint32_t> MockPortal::InhibitFlags() {
+    std::vector<uint32_t> flags;
+    // The arguments: the window, the flags, the options.
+    m_mock.ForEachCall(kPortalPath, "Inhibit", [&flags](sd_bus_message* args) {
+        uint32_t value = 0;
+        sd_bus_message_skip(args, "v");
+        if (sd_bus_message_read(args, "v", "u", &value) >= 0) {
+            flags.push_back(value);
+        }
+    });
     return flags;
 }
 
 std::size_t MockPortal::Closes(std::size_t n) {
     const std::string path = std::string(kPortalPath) + "/request/1/t" + std::to_string(n);
-    sd_bus_message* reply = nullptr;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    if (sd_bus_call_method(m_bus, kPortalName, path.c_str(), "org.freedesktop.DBus.Mock",
-                           "GetMethodCalls", &error, &reply, "s", "Close") < 0) {
-        ADD_FAILURE() << path << ": " << (error.message ? error.message : "");
-        sd_bus_error_free(&error);
-        return 0;
-    }
     std::size_t closes = 0;
-    sd_bus_message_enter_container(reply, 'a', "(tav)");
-    while (sd_bus_message_skip(reply, "(tav)") > 0) {
-        ++closes;
-    }
-    sd_bus_message_unref(reply);
+    m_mock.ForEachCall(path.c_str(), "Close", [&closes](sd_bus_message*) { ++closes; });
     return closes;
+}
+
+MockRealtimeKit::MockRealtimeKit(const TempDir& dir, const PrivateBus& bus)
+    : m_mock(dir, bus, DbusMock::Bus::System, kRealtimeKitName, kRealtimeKitPath,
+             kRealtimeKitName) {
+    m_mock.AddMethod("MakeThreadHighPriority", "ti", "", "");
+}
+
+std::vector<std::pair<uint64_t, int32_t>> MockRealtimeKit::HighPriorityCalls() {
+    std::vector<std::pair<uint64_t, int32_t>> calls;
+    m_mock.ForEachCall(kRealtimeKitPath, "MakeThreadHighPriority", [&calls](sd_bus_message* args) {
+        uint64_t thread = 0;
+        int32_t nice = 0;
+        sd_bus_message_read(args, "v", "t", &thread);
+        sd_bus_message_read(args, "v", "i", &nice);
+        calls.emplace_back(thread, nice);
+    });
+    return calls;
 }
 
 }  // namespace tern::test

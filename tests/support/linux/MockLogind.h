@@ -8,8 +8,11 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/TempDir.h"
@@ -108,25 +111,57 @@ private:
     sd_bus* m_bus = nullptr;
 };
 
-// python3-dbusmock posing as the desktop portal's Inhibit on `bus`, which is this process's
-// session bus too while the object lives. Each Inhibit hands out a request object of its own,
-// which a Close releases. A mock that does not come up is a test failure.
+// python3-dbusmock posing as one service, `name` with one object `path` and `interface`, on
+// `bus` (which is also this process's session bus while the object lives, for a service of
+// the session). A mock that does not come up is a test failure.
+class DbusMock {
+public:
+    enum class Bus { System, Session };
+    DbusMock(const TempDir& dir, const PrivateBus& bus, Bus which, const char* name,
+             const char* path, const char* interface);
+    ~DbusMock();
+    DbusMock(const DbusMock&) = delete;
+    DbusMock& operator=(const DbusMock&) = delete;
+
+    // Gives the object's `method` the mock's Python `code` (it sets `ret` for a result).
+    void AddMethod(const char* method, const char* in, const char* out, const char* code);
+    // The calls to `method` of the object at `path`, each as its reply message's a(tav) entry,
+    // handed to `read` with the message placed on the entry's arguments (av).
+    void ForEachCall(const char* path, const char* method,
+                     const std::function<void(sd_bus_message*)>& read);
+
+private:
+    std::optional<SystemBusAddress> m_env;
+    Daemon m_daemon;
+    const char* m_name;
+    const char* m_path;
+    const char* m_interface;
+    sd_bus* m_bus = nullptr;
+};
+
+// The desktop portal's Inhibit. Each Inhibit hands out a request object of its own, which a
+// Close releases.
 class MockPortal {
 public:
     MockPortal(const TempDir& dir, const PrivateBus& bus);
-    ~MockPortal();
-    MockPortal(const MockPortal&) = delete;
-    MockPortal& operator=(const MockPortal&) = delete;
-
     // The flags of each Inhibit call, in order.
     std::vector<uint32_t> InhibitFlags();
     // How many times the request object of the `n`th Inhibit call (from 1) was closed.
     std::size_t Closes(std::size_t n);
 
 private:
-    SystemBusAddress m_env;
-    Daemon m_daemon;
-    sd_bus* m_bus = nullptr;
+    DbusMock m_mock;
+};
+
+// RealtimeKit on the system bus, granting whatever it is asked.
+class MockRealtimeKit {
+public:
+    MockRealtimeKit(const TempDir& dir, const PrivateBus& bus);
+    // Each MakeThreadHighPriority call: the thread and the nice level asked for.
+    std::vector<std::pair<uint64_t, int32_t>> HighPriorityCalls();
+
+private:
+    DbusMock m_mock;
 };
 
 // python3-dbusmock's logind on `bus`, logging its calls in `dir`. A mock that does not come
