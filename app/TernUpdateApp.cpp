@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/AboutDlg.h"
+#include "app/SessionSignals.h"
 #include "platform/SingleInstance.h"
 #include "res/Strings.h"
 #include "res/resource.h"
@@ -36,6 +37,7 @@ bool CTernUpdateApp::InitInstance() {
         CAboutDlg about(parent);
         about.DoModal();
     });
+    const CSessionSignals::Attachment refusesDuringARun(dlg);
     dlg.DoModal();
     return false;
 }

@@ -18,11 +18,28 @@ void CTernUpdateDlg::OnStart() {
         return;
     }
     m_nBusy = 1;
+    if (m_nSessionEnding == 1) {
+        m_nBusy = 0;  // the program is ending: no transfer may begin now
+        return;
+    }
     m_Param.pDlg = this;
     m_Param.pPlay = &g_DataPlay;
     // If no thread can be started nothing is reported and the busy flag stays set.
     tern::platform::StartWorkerThread(m_InstallWorker, tern::platform::ThreadPriority::Highest,
                                       [param = &m_Param] { InstallThread(param); });
+}
+
+bool CTernUpdateDlg::RefuseSessionEnd() {
+    m_nSessionEnding = 1;
+    if (m_nBusy == 1) {
+        m_nSessionEnding = 0;
+        return true;
+    }
+    return false;
+}
+
+void CTernUpdateDlg::AllowRunsAgain() {
+    m_nSessionEnding = 0;
 }
 
 uint32_t InstallThread(THREADPARAM* param) {

@@ -35,6 +35,13 @@ public:
     // The About box belongs to the application; it hands the dialog a way to show it.
     void SetAboutBox(std::function<void(tern::platform::CDialog* parent)> showAboutBox);
 
+    // From any thread: whether what the person's session asks from outside the window (a
+    // closed terminal, Ctrl+C in it, a logout) must be refused because a run is writing
+    // firmware, as Escape and the close box are then. When it need not be, no run starts from
+    // then on, until AllowRunsAgain: the program may end without cutting one off.
+    bool RefuseSessionEnd();
+    void AllowRunsAgain();
+
     void OnBrowse();
     void OnStart();
 
@@ -86,6 +93,9 @@ private:
     std::thread m_InstallWorker;
     std::function<void(tern::platform::CDialog*)> m_showAboutBox;
     bool m_bClosing = false;
+    // Set while the session ends the program; read by Start after it has set m_nBusy, so
+    // that of a Start and an ending that meet, at least one sees the other and gives way.
+    std::atomic<int32_t> m_nSessionEnding{0};
 };
 
 // The installation worker: plays the loaded file into the firmware port and reports the

@@ -34,6 +34,11 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     }
     const pid_t pid = fork();
     if (pid == 0) {
+        // A program starts with no signal blocked, as a shell starts it, whatever a watcher
+        // of this test process blocks.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         dup2(out[1], STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         execv(program.c_str(), argv.data());

@@ -105,7 +105,11 @@ Daemon::Daemon(std::vector<std::string> args, const std::string& errPath) : m_er
     const pid_t parent = getpid();
     m_pid = fork();
     if (m_pid == 0) {
-        // Only async-signal-safe calls between fork and exec.
+        // Only async-signal-safe calls between fork and exec; no signal blocked, whatever a
+        // watcher of the test process blocks.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parent) {
             _exit(126);  // the test process died before the request took effect

@@ -23,6 +23,10 @@ int MillisecondsLeft(Clock::time_point end) {
 
 // The child's side, between fork and exec: only calls that are safe there.
 [[noreturn]] void BecomeProgram(int slave, const char* program, char* const argv[]) {
+    // No signal blocked, as a shell starts a program, whatever a watcher of the test blocks.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     setsid();
     ioctl(slave, TIOCSCTTY, 0);
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {

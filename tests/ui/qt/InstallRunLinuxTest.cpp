@@ -1,13 +1,18 @@
 // The window's run beside the Linux backend's peers: idle connections to the instance
 // endpoint, the login manager's sleep inhibitor, a machine without a system bus.
+#include <signal.h>
 #include <unistd.h>
 
+#include <iterator>
+
+#include "app/SessionSignals.h"
 #include "platform/qt/InstanceEndpoint.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/support/linux/MockLogind.h"
 #include "tests/support/linux/SocketPeers.h"
 #include "tests/ui/InstallRunHarness.h"
+#include "tests/ui/qt/SessionSignalsProbe.h"
 
 namespace tern::test {
 namespace {
@@ -64,6 +69,40 @@ TEST_F(InstallRun, SleepShutdownAndLogoutAreInhibitedExactlyWhileTheWritesGoOut)
     EXPECT_TRUE(logind.Client().AwaitInhibitorCount(0));
     EXPECT_TRUE(ServeUntil([&] { return portal.Closes(1) == 1; }, 10s));
     EXPECT_EQ(portal.InhibitFlags().size(), 1u);
+}
+
+TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemAfter) {
+    SessionSignalsProbe& probe = TheSessionSignalsProbe();
+    probe.endedBy = 0;
+    probe.stops = 0;
+    CSessionSignals& sessionSignals = *CSessionSignals::Current();
+    const int refusedBefore = sessionSignals.Refused();
+    const auto sample = samples::BuildSampleFirmware();
+    StartRun("write_latency_us = 20000\n", sample.file);
+    const CSessionSignals::Attachment attached(*m_dlg);
+    ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
+    // A closed terminal, Ctrl+C and Ctrl+\ typed in it, a logout, Ctrl+Z: to the process.
+    const int sent[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP};
+    for (const int signal : sent) {
+        ASSERT_EQ(kill(getpid(), signal), 0);
+    }
+    EXPECT_TRUE(ServeUntil(
+        [&] {
+            return sessionSignals.Refused() == refusedBefore + static_cast<int>(std::size(sent));
+        },
+        10s));
+    ASSERT_TRUE(RunEnded());
+    ExpectEnded("Don't close this dialog until Ostrel completes rebooting.", 255);
+    EXPECT_EQ(ReadCapture(m_capture).size(), ExpectedWrites(sample.sysex).size());
+    EXPECT_EQ(probe.endedBy.load(), 0);
+    EXPECT_EQ(probe.stops.load(), 0);
+
+    // Once the run has ended they act as they always have.
+    ASSERT_EQ(kill(getpid(), SIGTSTP), 0);
+    EXPECT_TRUE(ServeUntil([&] { return probe.stops == 1; }, 10s));
+    ASSERT_EQ(kill(getpid(), SIGHUP), 0);
+    EXPECT_TRUE(ServeUntil([&] { return probe.endedBy == SIGHUP; }, 10s));
+    EXPECT_EQ(sessionSignals.Refused(), refusedBefore + static_cast<int>(std::size(sent)));
 }
 
 TEST_F(InstallRun, WithoutASystemBusTheRunStillInstalls) {

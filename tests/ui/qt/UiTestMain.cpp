@@ -7,9 +7,20 @@
 
 #include <QApplication>
 
+#include "app/SessionSignals.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/qt/SessionSignalsProbe.h"
+
+tern::test::SessionSignalsProbe& tern::test::TheSessionSignalsProbe() {
+    static SessionSignalsProbe probe;
+    return probe;
+}
 
 int main(int argc, char** argv) {
+    // Before any other thread, as the program does.
+    const CSessionSignals sessionSignals(
+        {[](int signal) { tern::test::TheSessionSignalsProbe().endedBy = signal; },
+         [] { ++tern::test::TheSessionSignalsProbe().stops; }});
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // An install lock and a private folder of this process's own, so test programs running
     // side by side never meet, nor meet a real instance on this machine.

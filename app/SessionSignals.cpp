@@ -1,0 +1,78 @@
+#include "app/SessionSignals.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Terminal.h"
+#include "ui/TernUpdateDlg.h"
+
+namespace {
+
+std::atomic<CSessionSignals*> g_current{nullptr};
+
+bool IsJobStop(int signal) {
+#ifdef SIGTSTP
+    return signal == SIGTSTP;
+#else
+    (void)signal;
+    return false;
+#endif
+}
+
+}  // namespace
+
+CSessionSignals::CSessionSignals()
+    : CSessionSignals(Actions{[](int signal) { std::_Exit(128 + signal); },
+                              tern::platform::StopAsJobControlWould}) {}
+
+CSessionSignals::CSessionSignals(Actions actions)
+    : m_actions(std::move(actions)), m_watcher([this](int signal) { OnSignal(signal); }) {
+    g_current = this;
+}
+
+CSessionSignals::~CSessionSignals() {
+    g_current = nullptr;
+}
+
+CSessionSignals* CSessionSignals::Current() {
+    return g_current;
+}
+
+CSessionSignals::Attachment::Attachment(CTernUpdateDlg& dlg) {
+    if (CSessionSignals* watcher = Current()) {
+        watcher->Attach(&dlg);
+    }
+}
+
+CSessionSignals::Attachment::~Attachment() {
+    if (CSessionSignals* watcher = Current()) {
+        watcher->Attach(nullptr);
+    }
+}
+
+void CSessionSignals::Attach(CTernUpdateDlg* dlg) {
+    std::lock_guard lock(m_mutex);
+    m_dlg = dlg;
+}
+
+void CSessionSignals::OnSignal(int signal) {
+    std::lock_guard lock(m_mutex);
+    if (m_dlg && m_dlg->RefuseSessionEnd()) {
+        ++m_refused;
+        std::fprintf(stderr,
+                     "tern-update: signal %d refused: the firmware transfer is running and must "
+                     "not be cut off.\n",
+                     signal);
+        return;
+    }
+    if (IsJobStop(signal)) {
+        m_actions.stop();
+        if (m_dlg) {
+            m_dlg->AllowRunsAgain();
+        }
+        return;
+    }
+    // No run is writing, and none can start now: end as the signal always has.
+    m_actions.end(signal);
+}
