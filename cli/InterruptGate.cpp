@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/InterruptWatcher.h"
 #include "platform/Terminal.h"
 
 namespace tern::cli {
@@ -113,12 +114,14 @@ bool InterruptGate::BeginPlay() {
         return false;
     }
     m_phase = Phase::Playing;
+    platform::InterruptWatcher::HoldEndingRequests(true);
     return true;
 }
 
 void InterruptGate::EndPlay() {
     std::lock_guard lock(m_mutex);
     m_phase = Phase::AfterPlay;
+    platform::InterruptWatcher::HoldEndingRequests(false);
 }
 
 void InterruptGate::ActOnHeldStop() {

@@ -113,6 +113,10 @@ public:
     void SetIcon(IconHandle icon, bool big);
     bool IsIconic() const;
     Size GetClientSize() const;
+    // While `reason` is given, the system names it as what keeps the session from ending
+    // (Windows shows it at logout and shutdown); nullptr withdraws it. Safe from any thread.
+    // Elsewhere the desktop is asked ahead of time instead, and this does nothing.
+    void SetShutdownBlockReason(const char* reason);
     // Sends a system command to the dialog and returns once it has been handled.
     void SendSysCommand(uint32_t command, intptr_t param = 0);
     // Asks the window to erase its background as a minimised window's icon background.
@@ -161,6 +165,10 @@ protected:
     virtual void OnPaint();
     // The icon shown while the minimised window is dragged, or null for the default.
     virtual IconHandle OnQueryDragIcon() { return nullptr; }
+    // A logout or shutdown asks each window first (Windows): false keeps the session going.
+    virtual bool OnQueryEndSession() { return true; }
+    // What came of it: `ending` false when something kept the session going after all.
+    virtual void OnEndSession(bool /*ending*/) {}
 
 private:
     friend class DialogWindow;

@@ -32,6 +32,13 @@ public:
     // default effect.
     bool Active() const;
 
+    // While held, a request the system carries out by ending the process once the handler
+    // returns (Windows: the console window closed, a logoff, a shutdown) is given to the
+    // handler as SIGTERM and then waits until the hold is released. The system waits only so
+    // long for it (a few seconds) before it ends the process all the same. On Linux each such
+    // request is a signal the handler decides on, and this does nothing.
+    static void HoldEndingRequests(bool hold);
+
     struct State;  // the backend's
 
 private:

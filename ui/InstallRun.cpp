@@ -2,6 +2,7 @@
 // plays the firmware into the port.
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
 #include "session/InstallSession.h"
 #include "ui/ProgressBarSink.h"
@@ -42,6 +43,16 @@ void CTernUpdateDlg::AllowRunsAgain() {
     m_nSessionEnding = 0;
 }
 
+bool CTernUpdateDlg::OnQueryEndSession() {
+    return !RefuseSessionEnd();
+}
+
+void CTernUpdateDlg::OnEndSession(bool ending) {
+    if (!ending) {
+        AllowRunsAgain();  // another program kept the session: this one goes on as before
+    }
+}
+
 uint32_t InstallThread(THREADPARAM* param) {
     CTernUpdateDlg* const pDlg = param->pDlg;
     CVexDataPlay* const pPlay = param->pPlay;
@@ -49,6 +60,8 @@ uint32_t InstallThread(THREADPARAM* param) {
     pDlg->m_Browse.EnableWindow(false);
     pDlg->m_Start.EnableWindow(false);
     pDlg->m_Status.SetWindowText(tern::kTextInstalling);
+    // What a person trying to log out or shut down is shown meanwhile (Windows).
+    pDlg->SetShutdownBlockReason(tern::platform::kSleepInhibitorWhy);
 
     // One writer per device: while another program installs, this run writes nothing and
     // ends as a failure that says why. The window has no room for what could not be
@@ -62,6 +75,7 @@ uint32_t InstallThread(THREADPARAM* param) {
         transferred = pPlay->m_nError == 0;
     }
     session.End();
+    pDlg->SetShutdownBlockReason(nullptr);
 
     if (!begun.ok) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);

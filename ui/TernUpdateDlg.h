@@ -72,6 +72,9 @@ protected:
                                              int kind) override;
     void OnPaint() override;
     tern::platform::IconHandle OnQueryDragIcon() override;
+    // A logout or shutdown waits for a run, as Escape and the close box do.
+    bool OnQueryEndSession() override;
+    void OnEndSession(bool ending) override;
 
     // What discovery reports.
     void EnableBrowse(bool enable) override;

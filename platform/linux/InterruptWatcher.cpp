@@ -101,4 +101,6 @@ bool InterruptWatcher::Active() const {
     return m_state->thread.joinable();
 }
 
+void InterruptWatcher::HoldEndingRequests(bool /*hold*/) {}
+
 }  // namespace tern::platform

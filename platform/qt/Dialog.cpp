@@ -92,6 +92,11 @@ void CDialog::Send(const std::function<void()>& fn) {
     m_window->Send(fn);
 }
 
+void CDialog::SetShutdownBlockReason(const char* /*reason*/) {
+    // The run asks the desktop portal not to log out before it starts writing; no window
+    // is asked at logout here.
+}
+
 void CDialog::MessageBeep(uint32_t type) {
     Send([type] { platform::MessageBeep(type); });
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <csignal>
 #include <mutex>
 
@@ -19,15 +20,36 @@ namespace {
 std::mutex g_mutex;
 InterruptWatcher::State* g_state = nullptr;
 
-BOOL WINAPI OnConsoleControl(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
-        return FALSE;  // closing, logging off, shutting down: the system's way
-    }
+// The hold on the requests that end the process, apart from g_mutex: a request waits on it.
+std::mutex g_holdMutex;
+std::condition_variable g_holdReleased;
+bool g_held = false;
+
+void Deliver(int signal) {
     std::lock_guard lock(g_mutex);
     if (g_state) {
-        g_state->handler(SIGINT);
+        g_state->handler(signal);
     }
-    return TRUE;
+}
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+        Deliver(SIGINT);
+        return TRUE;
+    }
+    // Closing the console, logging off, shutting down: the system ends the process once this
+    // returns. During a transfer, not before the transfer has ended.
+    bool held = false;
+    {
+        std::lock_guard lock(g_holdMutex);
+        held = g_held;
+    }
+    if (held) {
+        Deliver(SIGTERM);
+        std::unique_lock lock(g_holdMutex);
+        g_holdReleased.wait(lock, [] { return !g_held; });
+    }
+    return FALSE;
 }
 
 }  // namespace
@@ -56,6 +78,14 @@ InterruptWatcher::~InterruptWatcher() {
 
 bool InterruptWatcher::Active() const {
     return m_state->active;
+}
+
+void InterruptWatcher::HoldEndingRequests(bool hold) {
+    {
+        std::lock_guard lock(g_holdMutex);
+        g_held = hold;
+    }
+    g_holdReleased.notify_all();
 }
 
 }  // namespace tern::platform

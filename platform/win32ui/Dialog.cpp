@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/CommonDialogs.h"
@@ -81,6 +82,23 @@ void CDialog::SendIconEraseBackground(CDC& dc) {
 
 void CDialog::Send(const std::function<void()>& fn) {
     m_window->Send(fn);
+}
+
+void CDialog::SetShutdownBlockReason(const char* reason) {
+    // Only the window's own thread may set or withdraw it.
+    const std::string text = reason ? reason : "";
+    Send([this, text, set = reason != nullptr] {
+        const HWND window = m_window->Hwnd();
+        if (!window) {
+            return;
+        }
+        if (set) {
+            std::wstring wide(text.begin(), text.end());  // our own ASCII text
+            ShutdownBlockReasonCreate(window, wide.c_str());
+        } else {
+            ShutdownBlockReasonDestroy(window);
+        }
+    });
 }
 
 void CDialog::MessageBeep(uint32_t type) {

@@ -284,6 +284,14 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return m_useDefault ? FALSE : TRUE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(AsHicon(m_owner.OnQueryDragIcon()));
+        case WM_QUERYENDSESSION:
+            // A dialog answers through its message result.
+            SetWindowLongPtrA(m_hwnd.load(), DWLP_MSGRESULT,
+                              m_owner.OnQueryEndSession() ? TRUE : FALSE);
+            return TRUE;
+        case WM_ENDSESSION:
+            m_owner.OnEndSession(wParam != FALSE);
+            return TRUE;
         case WM_CTLCOLORMSGBOX:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
