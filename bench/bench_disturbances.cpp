@@ -4,7 +4,9 @@
 // terminal runs it, with the simulator's capture on; the capture's entry times are set
 // against the due times of the file's schedule, the first write being the origin of both.
 // A further disturbance is one more function and one more row in kRows.
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,6 +21,7 @@
 #include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "tests/support/CaptureTiming.h"
+#include "tests/support/linux/OtherUser.h"
 #include "tests/support/linux/TerminalChild.h"
 
 namespace {
@@ -66,7 +69,8 @@ private:
 // transfer has made its first write; `disturb` returns when the transfer has had time to end, or
 // sets `why` when it could not disturb.
 CaptureLateness InstallAtATerminal(
-    const std::function<void(TerminalChild& install, std::string& why)>& disturb) {
+    const std::function<void(TerminalChild& install, std::string& why)>& disturb,
+    bool asOtherUser = false) {
     CaptureLateness failed;
     RunFolder folder;
     std::error_code error;
@@ -78,7 +82,16 @@ CaptureLateness InstallAtATerminal(
     }
     unsetenv("CORVO_SIM_SCENARIO");
     setenv("CORVO_SIM_CAPTURE", capture.c_str(), 1);
-    TerminalChild install(TERN_FLASH_EXE, {"install", sample});
+    if (asOtherUser) {
+        // The other user reads the sample and writes the capture in the run's folder.
+        std::filesystem::permissions(
+            folder.PathOf(""), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    }
+    TerminalChild install =
+        asOtherUser ? TerminalChild(tern::test::kSetpriv,
+                                    {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
+                                     TERN_FLASH_EXE, "install", sample})
+                    : TerminalChild(TERN_FLASH_EXE, {"install", sample});
     // From the first write on: the schedule counts from it, so a disturbance before it
     // would only delay the whole transfer, and go unmeasured.
     if (!install.WaitForOutput(tern::kTextInstalling, kStartLimit) ||
@@ -149,6 +162,54 @@ CaptureLateness OtherUserTakingTheLock() {
     });
 }
 
+// Two programs that keep a core each busy for as long as the object lives.
+class BusyCores {
+public:
+    BusyCores() {
+        for (pid_t& pid : m_pids) {
+            pid = fork();
+            if (pid == 0) {
+                std::freopen("/dev/null", "w", stdout);
+                execl("/usr/bin/yes", "yes", static_cast<char*>(nullptr));
+                _exit(127);
+            }
+        }
+    }
+    ~BusyCores() {
+        for (const pid_t pid : m_pids) {
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    }
+    BusyCores(const BusyCores&) = delete;
+    BusyCores& operator=(const BusyCores&) = delete;
+
+private:
+    pid_t m_pids[2] = {-1, -1};
+};
+
+CaptureLateness TwoBusyCores(bool asOtherUser) {
+    if (asOtherUser && geteuid() != 0) {
+        CaptureLateness skipped;
+        skipped.error = "needs root to act as another user";
+        return skipped;
+    }
+    const BusyCores busy;
+    return InstallAtATerminal(
+        [](TerminalChild&, std::string&) { std::this_thread::sleep_for(kWholeTransfer); },
+        asOtherUser);
+}
+
+CaptureLateness TwoBusyCoresAsRoot() {
+    return TwoBusyCores(false);
+}
+
+CaptureLateness TwoBusyCoresAsOtherUser() {
+    return TwoBusyCores(true);
+}
+
 struct Row {
     const char* disturbance;
     CaptureLateness (*measure)();
@@ -159,6 +220,9 @@ const Row kRows[] = {
     {"terminal output stopped (Ctrl+S) during tern-flash install", TerminalOutputStopped},
     {"another user trying to take the install lock during tern-flash install",
      OtherUserTakingTheLock},
+    {"two CPU-bound programs (yes) running, tern-flash install as root", TwoBusyCoresAsRoot},
+    {"two CPU-bound programs (yes) running, tern-flash install as an unprivileged user",
+     TwoBusyCoresAsOtherUser},
 };
 
 }  // namespace
