@@ -1,11 +1,9 @@
 // A complete update in the window on the simulated Ostrel, and the ways a run can end.
-#include <cstdlib>
 #include <thread>
 
 #include "engine/VexDataPlay.h"
 #include "platform/InstallLock.h"
 #include "tests/engine/PlayCases.h"
-#include "tests/support/Environment.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/ui/InstallRunHarness.h"
 
@@ -73,23 +71,6 @@ TEST_F(InstallRun, WhileAnotherProgramInstallsNothingIsWritten) {
     ExpectEnded("Another installation is running; nothing was written.", 0x8000000C);
     EXPECT_TRUE(ReadCapture(m_capture).empty());
     other.Release();
-}
-
-TEST_F(InstallRun, ALockThatCannotBeTakenIsRefusedWithItsReason) {
-    const char* const ownLock = std::getenv(platform::kInstallLockVariable);
-    ASSERT_NE(ownLock, nullptr);  // each test program sets its own
-    const std::string restore = ownLock;
-    SetEnv(platform::kInstallLockVariable, m_files.Path());  // a folder: never a lock file
-    StartRun("", samples::BuildSampleFirmware().file);
-    ASSERT_TRUE(RunEnded());
-    SetEnv(platform::kInstallLockVariable, restore);
-    const std::string status = Text(IDC_STATUS);
-    const std::string before = "The install lock cannot be taken (";
-    const std::string after = "); nothing was written.";
-    ASSERT_GT(status.size(), before.size() + after.size()) << status;  // a reason in between
-    EXPECT_EQ(status.substr(0, before.size()), before);
-    EXPECT_EQ(status.substr(status.size() - after.size()), after);
-    EXPECT_TRUE(ReadCapture(m_capture).empty());
 }
 
 TEST_F(InstallRun, EnterOnStartAfterARunClosesTheWindowWithoutAnotherRun) {

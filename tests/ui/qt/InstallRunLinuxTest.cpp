@@ -3,11 +3,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iterator>
 
 #include "app/SessionSignals.h"
+#include "platform/InstallLock.h"
 #include "platform/qt/InstanceEndpoint.h"
 #include "tests/support/CaptureTiming.h"
+#include "tests/support/Environment.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/support/linux/MockLogind.h"
 #include "tests/support/linux/SocketPeers.h"
@@ -103,6 +106,24 @@ TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemA
     ASSERT_EQ(kill(getpid(), SIGHUP), 0);
     EXPECT_TRUE(ServeUntil([&] { return probe.endedBy == SIGHUP; }, 10s));
     EXPECT_EQ(sessionSignals.Refused(), refusedBefore + static_cast<int>(std::size(sent)));
+}
+
+// A folder where the lock file should be: the lock cannot be taken there, and says why.
+TEST_F(InstallRun, ALockThatCannotBeTakenIsRefusedWithItsReason) {
+    const char* const ownLock = std::getenv(platform::kInstallLockVariable);
+    ASSERT_NE(ownLock, nullptr);  // each test program sets its own
+    const std::string restore = ownLock;
+    SetEnv(platform::kInstallLockVariable, m_files.Path());  // a folder: never a lock file
+    StartRun("", samples::BuildSampleFirmware().file);
+    ASSERT_TRUE(RunEnded());
+    SetEnv(platform::kInstallLockVariable, restore);
+    const std::string status = Text(IDC_STATUS);
+    const std::string before = "The install lock cannot be taken (";
+    const std::string after = "); nothing was written.";
+    ASSERT_GT(status.size(), before.size() + after.size()) << status;  // a reason in between
+    EXPECT_EQ(status.substr(0, before.size()), before);
+    EXPECT_EQ(status.substr(status.size() - after.size()), after);
+    EXPECT_TRUE(ReadCapture(m_capture).empty());
 }
 
 TEST_F(InstallRun, WithoutASystemBusTheRunStillInstalls) {
