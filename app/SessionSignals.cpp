@@ -1,6 +1,5 @@
 #include "app/SessionSignals.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,15 +9,6 @@
 namespace {
 
 std::atomic<CSessionSignals*> g_current{nullptr};
-
-bool IsJobStop(int signal) {
-#ifdef SIGTSTP
-    return signal == SIGTSTP;
-#else
-    (void)signal;
-    return false;
-#endif
-}
 
 }  // namespace
 
@@ -66,7 +56,7 @@ void CSessionSignals::OnSignal(int signal) {
                      signal);
         return;
     }
-    if (IsJobStop(signal)) {
+    if (tern::platform::IsJobStop(signal)) {
         m_actions.stop();
         if (m_dlg) {
             m_dlg->AllowRunsAgain();

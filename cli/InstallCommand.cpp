@@ -19,6 +19,7 @@
 #include "devlink/Handles.h"
 #include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
+#include "platform/InterruptWatcher.h"
 #include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
 #include "session/InstallSession.h"
@@ -235,7 +236,7 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
     interrupts.ActOnHeldStop();
     if (const int held = interrupts.Held()) {
         report = Failed(std::move(report), console, kExitSignalBase + held,
-                        SignalText(held) +
+                        platform::SignalText(held) +
                             " came during the transfer and was held until it had ended; the "
                             "program ends now.");
     }

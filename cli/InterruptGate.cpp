@@ -1,6 +1,5 @@
 #include "cli/InterruptGate.h"
 
-#include <csignal>
 #include <string>
 #include <utility>
 
@@ -8,48 +7,12 @@
 #include "platform/Terminal.h"
 
 namespace tern::cli {
-namespace {
-
-bool IsJobStop(int signal) {
-#ifdef SIGTSTP
-    return signal == SIGTSTP;
-#else
-    (void)signal;
-    return false;
-#endif
-}
-
-}  // namespace
-
-std::string SignalText(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "Ctrl+C (SIGINT)";
-        case SIGTERM:
-            return "SIGTERM";
-#ifdef SIGHUP
-        case SIGHUP:
-            return "the terminal's hang-up (SIGHUP)";
-#endif
-#ifdef SIGQUIT
-        case SIGQUIT:
-            return "Ctrl+\\ (SIGQUIT)";
-#endif
-#ifdef SIGTSTP
-        case SIGTSTP:
-            return "Ctrl+Z (SIGTSTP)";
-#endif
-        default:
-            return "signal " + std::to_string(signal);
-    }
-}
-
 InterruptGate::InterruptGate(Console& console, std::function<void()> stopProcess)
     : m_console(console),
       m_stopProcess(stopProcess ? std::move(stopProcess) : platform::StopAsJobControlWould) {}
 
 void InterruptGate::Interrupt(int signal) {
-    if (IsJobStop(signal)) {
+    if (platform::IsJobStop(signal)) {
         bool stopNow = false;
         {
             std::lock_guard lock(m_mutex);
@@ -64,7 +27,7 @@ void InterruptGate::Interrupt(int signal) {
             m_stopProcess();  // nothing is being written: stop as the person asked
             return;
         }
-        m_console.Err(SignalText(signal) +
+        m_console.Err(platform::SignalText(signal) +
                       " held: the firmware transfer is running and must not be stopped. The "
                       "program stops once it has ended.");
         return;
@@ -90,7 +53,7 @@ void InterruptGate::Interrupt(int signal) {
         ++m_refused;
     }
     // Outside the lock: whoever writes to the console may be the one interrupting.
-    m_console.Err("Interrupt refused: " + SignalText(signal) +
+    m_console.Err("Interrupt refused: " + platform::SignalText(signal) +
                   " is held while the firmware transfer runs, which must not be cut off. The "
                   "program ends once the transfer has ended; please wait.");
 }

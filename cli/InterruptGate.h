@@ -58,7 +58,4 @@ private:
     std::function<void()> m_stop;
 };
 
-// "Ctrl+C (SIGINT)", "the terminal's hang-up (SIGHUP)": a signal as the person caused it.
-std::string SignalText(int signal);
-
 }  // namespace tern::cli

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace tern::platform {
 
@@ -44,5 +45,13 @@ public:
 private:
     std::unique_ptr<State> m_state;
 };
+
+// Whether `signal` asks the program to stop until continued (Ctrl+Z) rather than to end.
+bool IsJobStop(int signal);
+
+// "Ctrl+C (SIGINT)", "the terminal's hang-up (SIGHUP)": a signal as the person caused it.
+std::string SignalText(int signal);
+// The backend's part of that: its own signals' words, or nullptr.
+const char* BackendSignalText(int signal);
 
 }  // namespace tern::platform

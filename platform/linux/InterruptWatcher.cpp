@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -102,5 +103,22 @@ bool InterruptWatcher::Active() const {
 }
 
 void InterruptWatcher::HoldEndingRequests(bool /*hold*/) {}
+
+bool IsJobStop(int signal) {
+    return signal == SIGTSTP;
+}
+
+const char* BackendSignalText(int signal) {
+    switch (signal) {
+        case SIGHUP:
+            return "the terminal's hang-up (SIGHUP)";
+        case SIGQUIT:
+            return "Ctrl+\\ (SIGQUIT)";
+        case SIGTSTP:
+            return "Ctrl+Z (SIGTSTP)";
+        default:
+            return nullptr;
+    }
+}
 
 }  // namespace tern::platform

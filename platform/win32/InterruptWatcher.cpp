@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <mutex>
+#include <string>
 
 namespace tern::platform {
 
@@ -78,6 +79,14 @@ InterruptWatcher::~InterruptWatcher() {
 
 bool InterruptWatcher::Active() const {
     return m_state->active;
+}
+
+bool IsJobStop(int /*signal*/) {
+    return false;  // a console has no job control
+}
+
+const char* BackendSignalText(int /*signal*/) {
+    return nullptr;  // the console's requests all arrive as SIGINT or SIGTERM
 }
 
 void InterruptWatcher::HoldEndingRequests(bool hold) {

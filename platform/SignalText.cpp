@@ -1,0 +1,22 @@
+#include <csignal>
+
+#include "platform/InterruptWatcher.h"
+
+namespace tern::platform {
+
+std::string SignalText(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "Ctrl+C (SIGINT)";
+        case SIGTERM:
+            return "SIGTERM";
+        default:
+            break;
+    }
+    if (const char* text = BackendSignalText(signal)) {
+        return text;
+    }
+    return "signal " + std::to_string(signal);
+}
+
+}  // namespace tern::platform
