@@ -9,7 +9,8 @@ add_link_options(-static)
 
 if(NOT TERN_WINDOWS_RUNS_TESTS)
   # Without a way to run a Windows program here (the 32-bit build), nothing that runs one at
-  # build time may be part of the build: tests are built and linked but not listed.
+  # build time may be part of the build: tests are built and linked but not listed here;
+  # scripts/windows32-test runs them in an emulated machine.
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set(TERN_WINDOWS_RUNS_TESTS ON)
   else()

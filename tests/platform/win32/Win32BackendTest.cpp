@@ -1,6 +1,7 @@
 // The Win32 backend on the system's own services: file access and its error mapping, the tick
-// counter, thread priority, the install lock across processes, the console control handler and
-// the request to stay awake. (The reader's errors for the same cases: SmfLoadFileTest.)
+// counter, thread priority and stack alignment, the install lock across processes, the console
+// control handler and the request to stay awake. (The reader's errors for the same cases:
+// SmfLoadFileTest.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <thread>
 
 #include "platform/InstallLock.h"
@@ -106,6 +108,31 @@ TEST(Win32Thread, WorkersRunAtTheRequestedPriority) {
         worker.join();
         EXPECT_EQ(seen.load(), c.expected);
     }
+}
+
+// Code the system enters on a thread of its own (a console handler, a component's caller's
+// thread) keeps the alignment its locals declare: a 32-bit thread may start 8 bytes off the
+// 16-byte boundary the compiler would otherwise assume, and a 64-bit atomic on a misaligned
+// stack is no longer atomic.
+DWORD WINAPI RecordLocalAlignment(void* out) {
+    alignas(16) volatile unsigned char block[16] = {};
+    std::atomic<uint64_t> counter{0};
+    counter.fetch_add(1);
+    auto* addresses = static_cast<uintptr_t*>(out);
+    addresses[0] = reinterpret_cast<uintptr_t>(&block[0]);
+    addresses[1] = reinterpret_cast<uintptr_t>(&counter);
+    block[0] = static_cast<unsigned char>(counter.load());
+    return block[0];
+}
+
+TEST(Win32Thread, AThreadTheSystemStartsKeepsTheAlignmentItsLocalsDeclare) {
+    uintptr_t addresses[2] = {1, 1};
+    const HANDLE thread = CreateThread(nullptr, 0, RecordLocalAlignment, addresses, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(addresses[0] % 16, 0u) << "a 16-byte aligned local";
+    EXPECT_EQ(addresses[1] % 8, 0u) << "a 64-bit atomic";
 }
 
 // The install lock's name for this test program, so parallel runs do not meet.
