@@ -1,7 +1,7 @@
 // The About box, on template 100.
 #pragma once
 
-#include "platform/Dialog.h"
+#include "platform/dialog/Dialog.h"
 
 class CAboutDlg : public tern::platform::CDialog {
 public:

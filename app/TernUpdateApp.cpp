@@ -4,7 +4,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/SessionSignals.h"
-#include "platform/SingleInstance.h"
+#include "platform/dialog/SingleInstance.h"
 #include "res/Strings.h"
 #include "res/resource.h"
 #include "ui/TernUpdateDlg.h"

@@ -2,7 +2,7 @@
 // then runs the main update dialog once; when the dialog closes, the program ends.
 #pragma once
 
-#include "platform/Application.h"
+#include "platform/dialog/Application.h"
 
 class CTernUpdateApp : public tern::platform::CWinApp {
 public:

@@ -18,8 +18,8 @@
 #include <thread>
 
 #include "bench/DisturbanceTable.h"
-#include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
+#include "status/StatusCodes.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/linux/OtherUser.h"
 #include "tests/support/linux/TerminalChild.h"

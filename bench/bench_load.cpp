@@ -17,10 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/CheckCommand.h"
-#include "cli/Checksum.h"
-#include "cli/FileSummary.h"
+#include "engine/Checksum.h"
 #include "engine/DryRun.h"
+#include "engine/FileSummary.h"
 #include "engine/VexDataPlay.h"
 #include "platform/ImageMemory.h"
 #include "samples/SmfWriter.h"
@@ -117,16 +116,21 @@ void Round(const std::string& path, size_t size, Figures& f) {
 
     auto player = std::make_unique<CVexDataPlay>();
     f.load.push_back(Timed([&] { return player->LoadFile(path); }));
-    f.sha.push_back(Timed([&] { return tern::cli::ImageDigest(*player).has_value(); }));
+    f.sha.push_back(Timed([&] { return tern::ImageDigest(*player).has_value(); }));
     f.dryRun.push_back(Timed([&] { return tern::RunDryRun(*player).Succeeds(); }));
 
     f.sideBySide.push_back(Timed([&] {
-        const tern::cli::InspectedFile inspected = tern::cli::InspectFile(*player, path);
+        const tern::InspectedFile inspected = tern::InspectFile(*player, path);
         return inspected.summary.sha256 && inspected.dryRun.verdict.Accepted();
     }));
     f.check.push_back(Timed([&] {
-        const tern::cli::CheckReport report = tern::cli::CheckFile(path);
-        return report.file && report.file->sha256 && report.dryRun && report.result.Ok();
+        // What tern-flash check does before it prints: a player of its own, load, then both.
+        auto fresh = std::make_unique<CVexDataPlay>();
+        if (!fresh->LoadFile(path)) {
+            return false;
+        }
+        const tern::InspectedFile inspected = tern::InspectFile(*fresh, path);
+        return inspected.summary.sha256 && inspected.dryRun.verdict.Accepted();
     }));
     if (kHaveOpenssl) {
         f.opensslProcess.push_back(

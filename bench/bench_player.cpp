@@ -21,13 +21,13 @@
 #include <vector>
 
 #include "bench/MachineLoad.h"
-#include "cli/ScheduleKept.h"
-#include "cli/ScheduleRecordingPort.h"
 #include "devlink/Handles.h"
-#include "engine/ReaderError.h"
+#include "engine/ScheduleKept.h"
+#include "engine/ScheduleRecordingPort.h"
 #include "engine/VexDataPlay.h"
 #include "platform/TickCount.h"
 #include "samples/SmfWriter.h"
+#include "status/ReaderError.h"
 
 namespace {
 
@@ -163,7 +163,7 @@ double Percentile(const std::vector<double>& sorted, double p) {
 // With `recorder`, the play writes through a schedule recorder in front of the timed port,
 // and the recorder's own figures are stored there.
 Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
-                         tern::cli::ScheduleKept* recorded = nullptr) {
+                         tern::ScheduleKept* recorded = nullptr) {
     tern::samples::TrackWriter track;
     std::vector<uint32_t> dueMs;  // per write
     uint32_t ticks = 0;
@@ -177,7 +177,7 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
     LoadImage(player, tern::samples::MakeSmf(0, kDivision, {track.EndOfTrack().Events()}));
 
     TimedPort port(dueMs.size());
-    tern::cli::ScheduleRecordingPort recorder(port, static_cast<uint32_t>(dueMs.size()));
+    tern::ScheduleRecordingPort recorder(port, static_cast<uint32_t>(dueMs.size()));
     g_pFirmwarePort = recorded ? static_cast<ICorvoPort*>(&recorder) : &port;
     // Start just after the tick counter moves, so the play's start tick began at a known
     // instant: the millisecond boundary that due times count from.
@@ -197,8 +197,7 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
     if (recorded) {
         const auto ms = static_cast<uint32_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(end - tickStart).count());
-        *recorded =
-            tern::cli::MeasureScheduleKept(recorder.StartsUs(), dueMs, ms, dueMs.back(), true);
+        *recorded = tern::MeasureScheduleKept(recorder.StartsUs(), dueMs, ms, dueMs.back(), true);
     }
     std::vector<double> late;
     for (size_t i = 0; i < dueMs.size(); ++i) {
@@ -284,7 +283,7 @@ int main() {
     const Throughput bulk = MeasureThroughput(player);
     // Plain and recorded plays taken in turn, so that a change in the machine's load meets
     // both alike; the two plain ones show the spread between runs.
-    tern::cli::ScheduleKept kept;
+    tern::ScheduleKept kept;
     const Lateness plain1 = MeasureLateness(player, kRecorderEvents);
     const Lateness recorded1 = MeasureLateness(player, kRecorderEvents, &kept);
     const Lateness plain2 = MeasureLateness(player, kRecorderEvents);
@@ -323,7 +322,7 @@ int main() {
         std::printf("    %s p50 %7.1f  p99 %7.1f  max %7.1f\n", name, l->p50Us, l->p99Us, l->maxUs);
     }
     std::printf("    the recorder's own line for the last play: %s\n",
-                tern::cli::ScheduleKeptLine(kept).c_str());
+                tern::ScheduleKeptLine(kept).c_str());
     // Each figure as the mean of its two runs; the added lateness is measurable when it is
     // more than the two plain runs differ from each other (and more than 1 us at p50, where
     // the machine's load matters least, or 10 us in the tail).

@@ -15,9 +15,9 @@
 #include <string>
 
 #include "bench/DisturbanceTable.h"
-#include "platform/CommonDialogs.h"
-#include "platform/qt/DialogWindow.h"
-#include "platform/qt/InstanceEndpoint.h"
+#include "platform/dialog/CommonDialogs.h"
+#include "platform/dialog/qt/DialogWindow.h"
+#include "platform/dialog/qt/SingleInstanceEndpoint.h"
 #include "res/resource.h"
 #include "tests/support/linux/SocketPeers.h"
 #include "tests/support/linux/TerminalChild.h"

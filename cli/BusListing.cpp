@@ -8,7 +8,7 @@
 #include "cli/HexText.h"
 #include "devlink/CorvoRoot.h"
 #include "devlink/DiscoveryAttempt.h"
-#include "engine/StatusCodes.h"
+#include "status/StatusCodes.h"
 
 namespace tern::cli {
 namespace {

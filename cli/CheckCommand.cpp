@@ -4,11 +4,11 @@
 #include <memory>
 #include <utility>
 
-#include "cli/Checksum.h"
 #include "cli/JsonReport.h"
 #include "cli/LoadFailure.h"
-#include "engine/StatusCodes.h"
+#include "engine/Checksum.h"
 #include "engine/VexDataPlay.h"
+#include "status/StatusCodes.h"
 
 namespace tern::cli {
 namespace {

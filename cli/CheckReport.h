@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/CommandResult.h"
-#include "cli/FileSummary.h"
 #include "engine/DryRun.h"
+#include "engine/FileSummary.h"
 
 namespace tern::cli {
 

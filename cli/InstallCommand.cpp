@@ -5,24 +5,24 @@
 #include <thread>
 #include <utility>
 
-#include "cli/Checksum.h"
 #include "cli/DeviceLinkIdentity.h"
 #include "cli/DeviceLinkSession.h"
 #include "cli/ExitStatus.h"
 #include "cli/LoadFailure.h"
 #include "cli/ProgressSlot.h"
-#include "cli/ScheduleKept.h"
-#include "cli/ScheduleRecordingPort.h"
 #include "cli/ScopedFirmwarePort.h"
 #include "cli/TerminalDiscoveryView.h"
 #include "devlink/DiscoveryWorker.h"
 #include "devlink/Handles.h"
-#include "engine/StatusCodes.h"
+#include "engine/Checksum.h"
+#include "engine/ScheduleKept.h"
+#include "engine/ScheduleRecordingPort.h"
 #include "engine/VexDataPlay.h"
 #include "platform/InterruptWatcher.h"
 #include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
 #include "session/InstallSession.h"
+#include "status/StatusCodes.h"
 
 namespace tern::cli {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "cli/CommandResult.h"
 #include "cli/DiscoveryRecord.h"
-#include "cli/FileSummary.h"
-#include "cli/ScheduleKept.h"
 #include "engine/DryRun.h"
+#include "engine/FileSummary.h"
+#include "engine/ScheduleKept.h"
 #include "platform/ComponentIdentity.h"
 
 namespace tern::cli {

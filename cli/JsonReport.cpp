@@ -2,9 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/Checksum.h"
 #include "cli/HexText.h"
-#include "engine/StatusCodes.h"
+#include "engine/Checksum.h"
+#include "status/StatusCodes.h"
 
 namespace tern::cli {
 namespace {

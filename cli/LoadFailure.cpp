@@ -1,7 +1,7 @@
 #include "cli/LoadFailure.h"
 
-#include "engine/StatusCodes.h"
 #include "platform/ReadOnlyFile.h"
+#include "status/StatusCodes.h"
 
 namespace tern::cli {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/StatusCodes.h"
+#include "status/StatusCodes.h"
 
 namespace tern::cli {
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cli/CheckCommand.h"
-#include "cli/Checksum.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/InstallCommand.h"
@@ -15,6 +14,7 @@
 #include "cli/JsonReport.h"
 #include "cli/ListCommand.h"
 #include "cli/OutputFormat.h"
+#include "engine/Checksum.h"
 #include "platform/InterruptWatcher.h"
 #include "platform/Terminal.h"
 
@@ -30,8 +30,8 @@ constexpr char kExitStatuses[] =
 // A SHA-256 as published: 64 hex digits, either case.
 const CLI::Validator kSha256Hex(
     [](std::string& text) {
-        return tern::cli::ParseDigest(text) ? std::string()
-                                            : "a SHA-256 is 64 hex digits, not '" + text + "'";
+        return tern::ParseDigest(text) ? std::string()
+                                       : "a SHA-256 is 64 hex digits, not '" + text + "'";
     },
     "");
 
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     if (install->parsed()) {
         std::optional<tern::platform::Sha256Digest> sha256;
         if (!installSha256.empty()) {
-            sha256 = tern::cli::ParseDigest(installSha256);
+            sha256 = tern::ParseDigest(installSha256);
         }
         return Install(installPath, sha256, format);
     }

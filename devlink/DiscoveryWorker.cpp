@@ -3,8 +3,8 @@
 #include "devlink/CorvoRoot.h"
 #include "devlink/DiscoveryAttempt.h"
 #include "devlink/Handles.h"
-#include "engine/StatusCodes.h"
 #include "platform/WorkerThread.h"
+#include "status/StatusCodes.h"
 
 CDiscoveryWorker::~CDiscoveryWorker() {
     RequestStop();

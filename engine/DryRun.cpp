@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "engine/DryRunClock.h"
-#include "engine/ReaderError.h"
 #include "engine/SmfBytes.h"
-#include "engine/StatusCodes.h"
 #include "engine/TrackEvent.h"
 #include "engine/WriteDigest.h"
+#include "status/ReaderError.h"
+#include "status/StatusCodes.h"
 
 namespace tern {
 namespace {

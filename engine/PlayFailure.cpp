@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "engine/ReaderError.h"
 #include "engine/SmfBytes.h"
 #include "engine/TrackEvent.h"
+#include "status/ReaderError.h"
 
 namespace tern {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <limits>
 
-#include "engine/ReaderError.h"
 #include "platform/ImageMemory.h"
 #include "platform/ReadOnlyFile.h"
+#include "status/ReaderError.h"
 
 using tern::platform::FileOpenResult;
 using tern::platform::ReadOnlyFile;

@@ -1,6 +1,6 @@
 // CSMF: reads a Standard MIDI File update image whole, validates its header and track
 // chunks, and offers bounds-checked readers over one track. Every failure ends up in
-// m_nError (see engine/ReaderError.h); nothing here throws.
+// m_nError (see status/ReaderError.h); nothing here throws.
 #pragma once
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "engine/TrackEvent.h"
 
-#include "engine/ReaderError.h"
 #include "engine/SmfBytes.h"
+#include "status/ReaderError.h"
 
 namespace tern {
 

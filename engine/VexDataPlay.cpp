@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "devlink/Handles.h"
-#include "engine/ReaderError.h"
 #include "engine/SmfBytes.h"
 #include "engine/TrackEvent.h"
 #include "platform/TickCount.h"
+#include "status/ReaderError.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/ReaderError.h"
 #include "engine/SMF.h"
 #include "engine/TrackEvent.h"
 #include "fuzz/FuzzImage.h"
+#include "status/ReaderError.h"
 
 namespace {
 

@@ -24,7 +24,7 @@ struct TaskMemoryStats {
     uint64_t invalidFrees;  // frees of pointers that were not live blocks
 };
 // Counts since the process started. On Windows a program that calls this watches the
-// system's allocator from its start-up on (platform/win32/TaskMemorySpy.cpp); programs
+// system's allocator from its start-up on (platform/win32/TaskMemory.cpp); programs
 // that never ask do not watch it.
 TaskMemoryStats GetTaskMemoryStats();
 

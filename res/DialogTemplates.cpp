@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/Window.h"
+#include "platform/dialog/Window.h"
 #include "res/resource.h"
 
 namespace tern::res {

@@ -1,7 +1,7 @@
 // Dialog templates 102 (the main update dialog) and 100 (the About box).
 #pragma once
 
-#include "platform/DialogTemplate.h"
+#include "platform/dialog/DialogTemplate.h"
 
 namespace tern::res {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 // The system's headers may name LoadString as a macro: every unit must see the same name.
-#include "platform/Window.h"
+#include "platform/dialog/Window.h"
 
 namespace tern::res {
 

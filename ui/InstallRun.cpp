@@ -1,10 +1,10 @@
 // The installation run behind Start: the command on the window's thread and the worker that
 // plays the firmware into the port.
-#include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
 #include "session/InstallSession.h"
+#include "status/StatusCodes.h"
 #include "ui/ProgressBarSink.h"
 #include "ui/TernUpdateDlg.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/ProgressControl.h"
-#include "platform/Controls.h"
+#include "platform/dialog/Controls.h"
 
 class CProgressBarSink final : public IProgressControl {
 public:

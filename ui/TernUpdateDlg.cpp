@@ -5,15 +5,15 @@
 
 #include "devlink/Handles.h"
 #include "engine/DryRun.h"
-#include "engine/ReaderError.h"
-#include "engine/StatusCodes.h"
 #include "engine/VexDataPlay.h"
 #include "platform/ComRuntime.h"
-#include "platform/CommonDialogs.h"
 #include "platform/ExecutableName.h"
+#include "platform/dialog/CommonDialogs.h"
 #include "res/DialogTemplates.h"
 #include "res/Strings.h"
 #include "res/resource.h"
+#include "status/ReaderError.h"
+#include "status/StatusCodes.h"
 
 using namespace tern::platform;
 

@@ -13,8 +13,8 @@
 #include "devlink/DiscoveryView.h"
 #include "devlink/DiscoveryWorker.h"
 #include "engine/VexDataPlay.h"
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
+#include "platform/dialog/Controls.h"
+#include "platform/dialog/Dialog.h"
 
 class CTernUpdateDlg;
 class CVexDataPlay;

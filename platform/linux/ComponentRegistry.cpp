@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/ComRuntime.h"
-#include "platform/ComponentIdentity.h"
 
 namespace tern::platform {
 namespace {
@@ -162,22 +161,20 @@ HRESULT GetClassObject(const CLSID& clsid, void** factory) {
     return REGDB_E_CLASSNOTREG;
 }
 
-ComponentIdentity IdentifyComponent(const CLSID& clsid) {
+ServingLibrary LibraryServing(const CLSID& clsid) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
-    ComponentIdentity identity;
+    ServingLibrary serving;
     for (const auto& [id, path] : registry.served) {
         if (id == clsid) {
-            identity.library = path;
+            serving.path = path;
         }
     }
-    const auto it = registry.libraries.find(identity.library);
-    if (it != registry.libraries.end() && it->second.handle) {
-        const auto marker =
-            reinterpret_cast<SimulationMarkerFn>(dlsym(it->second.handle, kSimulationMarker));
-        identity.simulation = marker && marker() != 0;
+    const auto it = registry.libraries.find(serving.path);
+    if (it != registry.libraries.end()) {
+        serving.handle = it->second.handle;
     }
-    return identity;
+    return serving;
 }
 
 }  // namespace tern::platform

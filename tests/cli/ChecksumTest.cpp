@@ -1,6 +1,6 @@
 // The update file's SHA-256: the digest as tern-flash takes and shows it, check's line, and
 // install --sha256 refusing any other file before the bus is touched.
-#include "cli/Checksum.h"
+#include "engine/Checksum.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/ExitStatus.h"
-#include "engine/StatusCodes.h"
 #include "samples/SmfWriter.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
 
 namespace tern::test {
@@ -27,7 +27,7 @@ samples::Bytes Contents(const std::string& path) {
 // The digest of a file's bytes as they are on disk, told apart from the program's reading.
 std::string DigestOfFile(const std::string& path) {
     const samples::Bytes bytes = Contents(path);
-    return cli::DigestText(*platform::Sha256(bytes.data(), bytes.size()));
+    return tern::DigestText(*platform::Sha256(bytes.data(), bytes.size()));
 }
 
 TEST(Checksum, TakesSixtyFourHexDigitsOfEitherCaseAndNothingElse) {
@@ -58,10 +58,10 @@ TEST(Checksum, TakesSixtyFourHexDigitsOfEitherCaseAndNothingElse) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("'" + c.text + "'");
-        const auto digest = cli::ParseDigest(c.text);
+        const auto digest = tern::ParseDigest(c.text);
         ASSERT_EQ(digest.has_value(), c.accepted);
         if (c.accepted) {
-            EXPECT_EQ(cli::DigestText(*digest), kAbc);  // shown in lower case, whatever was given
+            EXPECT_EQ(tern::DigestText(*digest), kAbc);  // shown in lower case, whatever was given
         }
     }
 }
@@ -92,7 +92,7 @@ TEST_F(InstallTest, TheRightDigestInstallsInEitherCase) {
                 c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             }
         }
-        m_expectedSha256 = cli::ParseDigest(hex);
+        m_expectedSha256 = tern::ParseDigest(hex);
         const InstallResult r = Install(m_sample);
         EXPECT_EQ(r.status, cli::kExitSuccess) << r.err;
         EXPECT_EQ(r.writes.size(), 67u);
@@ -108,7 +108,7 @@ TEST_F(InstallTest, AFileChangedByOneByteIsRefusedBeforeDiscoveryWithBothDigests
     samples::Bytes bytes = Contents(m_sample);
     bytes[bytes.size() / 2] ^= 0x01;
     const std::string changed = m_dir.Write("changed.mid", bytes);
-    m_expectedSha256 = cli::ParseDigest(published);
+    m_expectedSha256 = tern::ParseDigest(published);
     const InstallResult r = Install(changed);
     EXPECT_EQ(r.status, cli::kExitFile);
     EXPECT_TRUE(r.writes.empty());
@@ -121,7 +121,7 @@ TEST_F(InstallTest, AFileChangedByOneByteIsRefusedBeforeDiscoveryWithBothDigests
 }
 
 TEST_F(InstallTest, WithADigestAFileThatDoesNotLoadFailsBeforeDiscovery) {
-    m_expectedSha256 = cli::ParseDigest(kAbc);
+    m_expectedSha256 = tern::ParseDigest(kAbc);
     const InstallResult r = Install(m_dir.PathOf("missing.mid"));
     EXPECT_EQ(r.status, cli::kExitFile);
     EXPECT_TRUE(r.writes.empty());

@@ -11,8 +11,8 @@
 
 #include "cli/ExitStatus.h"
 #include "engine/DryRun.h"
-#include "engine/StatusCodes.h"
 #include "engine/WriteDigest.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/engine/PlayCases.h"
 #include "tests/support/TempDir.h"

@@ -20,11 +20,11 @@
 #include "cli/InterruptGate.h"
 #include "devlink/Handles.h"
 #include "platform/ComRuntime.h"
-#include "platform/FakeClock.h"
 #include "platform/InstallLock.h"
 #include "tests/cli/SampleCopy.h"
 #include "tests/support/ComponentEnvironment.h"
 #include "tests/support/Environment.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/TempDir.h"
 
 namespace tern::test {

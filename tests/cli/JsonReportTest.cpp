@@ -11,7 +11,7 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/ListCommand.h"
-#include "engine/StatusCodes.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/engine/PlayCases.h"
 #include "tests/support/TextLines.h"

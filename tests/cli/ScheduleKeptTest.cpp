@@ -1,6 +1,6 @@
 // How closely a play kept its schedule: lateness against due times, counted from the first
 // write, its 99th percentile and worst, and the line install prints.
-#include "cli/ScheduleKept.h"
+#include "engine/ScheduleKept.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 namespace tern::test {
 namespace {
 
-using cli::MeasureScheduleKept;
-using cli::ScheduleKept;
-using cli::ScheduleKeptLine;
+using tern::MeasureScheduleKept;
+using tern::ScheduleKept;
+using tern::ScheduleKeptLine;
 
 // `n` writes 10 ms apart from 5 s on, late by `late(i)` microseconds each.
 template <typename Late>

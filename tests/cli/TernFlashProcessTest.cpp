@@ -8,9 +8,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/ExitStatus.h"
-#include "engine/StatusCodes.h"
 #include "platform/InstallLock.h"
 #include "samples/SmfWriter.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/SimulatorLibrary.h"

@@ -9,8 +9,8 @@
 
 #include "devlink/Handles.h"
 #include "platform/ComRuntime.h"
-#include "platform/FakeClock.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/GateClock.h"
 #include "tests/support/RecordingDiscoveryView.h"
 

@@ -9,9 +9,9 @@
 
 #include "devlink/Handles.h"
 #include "engine/DryRunClock.h"
-#include "engine/StatusCodes.h"
-#include "platform/FakeClock.h"
+#include "status/StatusCodes.h"
 #include "tests/engine/PlayCases.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/SmfImage.h"
 

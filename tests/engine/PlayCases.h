@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/Preflight.h"
-#include "engine/ReaderError.h"
 #include "samples/SmfWriter.h"
+#include "status/ReaderError.h"
 
 namespace tern::test {
 

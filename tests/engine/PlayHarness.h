@@ -8,15 +8,15 @@
 
 #include "devlink/Handles.h"
 #include "engine/VexDataPlay.h"
-#include "platform/FakeClock.h"
 #include "samples/SmfWriter.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/SmfImage.h"
 
 namespace tern::test {
 
-constexpr uint32_t kTempo = 500000;  // what the installation run passes
+constexpr uint32_t kTempo = kInstallTempo;  // what the installation run passes
 constexpr uint16_t kDivision = 480;
 constexpr uint32_t kClockStart = 1000;
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engine/ReaderError.h"
 #include "engine/SMF.h"
 #include "platform/ReadOnlyFile.h"
 #include "samples/SampleFirmware.h"
+#include "status/ReaderError.h"
 #include "tests/support/FileHolder.h"
 #include "tests/support/TempDir.h"
 

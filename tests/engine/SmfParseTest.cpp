@@ -2,9 +2,9 @@
 // a load of the same bytes from disk reports.
 #include <gtest/gtest.h>
 
-#include "engine/ReaderError.h"
 #include "engine/SMF.h"
 #include "samples/SmfWriter.h"
+#include "status/ReaderError.h"
 #include "tests/support/SmfImage.h"
 #include "tests/support/TempDir.h"
 

@@ -2,8 +2,8 @@
 // the track's first event byte is at position 8.
 #include <gtest/gtest.h>
 
-#include "engine/ReaderError.h"
 #include "engine/SMF.h"
+#include "status/ReaderError.h"
 #include "tests/support/SmfImage.h"
 
 namespace tern {

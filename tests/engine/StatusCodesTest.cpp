@@ -1,8 +1,8 @@
-#include "engine/StatusCodes.h"
+#include "status/StatusCodes.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/ReaderError.h"
+#include "status/ReaderError.h"
 
 namespace tern {
 namespace {

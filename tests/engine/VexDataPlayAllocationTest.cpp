@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "cli/ScheduleRecordingPort.h"
-#include "engine/ReaderError.h"
+#include "engine/ScheduleRecordingPort.h"
+#include "status/ReaderError.h"
 #include "tests/engine/PlayHarness.h"
 
 namespace {
@@ -171,7 +171,7 @@ TEST(VexDataPlayAllocation, APlayThroughTheScheduleRecorderAllocatesNothing) {
     h.Load(track.EndOfTrack().Events());
     h.port.Reserve(200, h.player->m_dwSize + 100);
     h.progress.Reserve(200);
-    cli::ScheduleRecordingPort recorder(h.port, 200);
+    tern::ScheduleRecordingPort recorder(h.port, 200);
     g_pFirmwarePort = &recorder;
 
     AllocationCount count;
@@ -197,7 +197,7 @@ TEST(VexDataPlayAllocation, TheScheduleRecorderNotesNoMoreThanItsRoomAndPassesFa
     }
     h.Load(track.EndOfTrack().Events());
     h.port.FailFrom(5);
-    cli::ScheduleRecordingPort recorder(h.port, 3);
+    tern::ScheduleRecordingPort recorder(h.port, 3);
     g_pFirmwarePort = &recorder;
     h.Play();
     // The fifth write failed, as the port said, and the play stopped there.

@@ -3,7 +3,7 @@
 // start, so a track of events E has a length of 8 + E bytes.
 #include <gtest/gtest.h>
 
-#include "engine/ReaderError.h"
+#include "status/ReaderError.h"
 #include "tests/engine/PlayHarness.h"
 
 namespace tern::test {

@@ -7,8 +7,8 @@
 
 #include <cstring>
 
-#include "engine/ReaderError.h"
 #include "samples/SampleFirmware.h"
+#include "status/ReaderError.h"
 #include "tests/engine/PlayHarness.h"
 
 namespace tern::test {

@@ -4,7 +4,7 @@
 // moves on each reading, so the margins allow a few readings after it.
 #include <gtest/gtest.h>
 
-#include "engine/ReaderError.h"
+#include "status/ReaderError.h"
 #include "tests/engine/PlayHarness.h"
 
 namespace tern::test {

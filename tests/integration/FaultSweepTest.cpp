@@ -7,9 +7,9 @@
 #include "devlink/Handles.h"
 #include "engine/VexDataPlay.h"
 #include "platform/ComRuntime.h"
-#include "platform/FakeClock.h"
 #include "samples/SampleFirmware.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/TempDir.h"
 
@@ -44,7 +44,7 @@ Outcome InstallOnSimulator(test::ComponentEnvironment& env, const std::string& s
     }
     EXPECT_EQ(view.m_status, 0);
     test::RecordingProgress progress;
-    player.Play(progress, 500000);
+    player.Play(progress, kInstallTempo);
     ReleaseDeviceLinkHandles();
     return {player.m_nError, test::ReadCapture(capture)};
 }

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "platform/FakeClock.h"
+#include "tests/support/FakeClock.h"
 
 namespace tern::platform {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "devlink/CorvoInterfaces.h"
-#include "platform/FakeClock.h"
 #include "platform/TickCount.h"
+#include "tests/support/FakeClock.h"
 
 namespace tern::test {
 

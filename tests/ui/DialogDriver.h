@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/Dialog.h"
+#include "platform/dialog/Dialog.h"
 
 namespace tern::test {
 

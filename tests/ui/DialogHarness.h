@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/CommonDialogs.h"
-#include "platform/FakeClock.h"
+#include "platform/dialog/CommonDialogs.h"
 #include "res/resource.h"
 #include "samples/SampleFirmware.h"
 #include "tests/support/ComponentEnvironment.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/DialogDriver.h"
 #include "ui/TernUpdateDlg.h"

@@ -1,6 +1,6 @@
 // One instance per program name: two real processes of the program, and the request that
 // brings the first one's window forward.
-#include "platform/qt/InstanceEndpoint.h"
+#include "platform/dialog/qt/SingleInstanceEndpoint.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cli/ExitStatus.h"
-#include "engine/StatusCodes.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/linux/TerminalChild.h"

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/ReaderError.h"
 #include "engine/SMF.h"
 #include "samples/SampleFirmware.h"
+#include "status/ReaderError.h"
 #include "tests/support/TempDir.h"
 
 namespace tern {

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/StatusCodes.h"
 #include "res/resource.h"
 #include "samples/SampleFirmware.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/SampleCopy.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ComponentEnvironment.h"

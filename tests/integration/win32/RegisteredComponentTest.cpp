@@ -14,8 +14,8 @@
 
 #include "cli/ExitStatus.h"
 #include "devlink/CorvoInterfaces.h"
-#include "engine/StatusCodes.h"
 #include "samples/SampleFirmware.h"
+#include "status/StatusCodes.h"
 #include "tests/cli/SampleCopy.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ComponentEnvironment.h"

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/qt/DialogWindow.h"
+#include "platform/dialog/qt/DialogWindow.h"
 
 namespace tern::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QPushButton>
 
-#include "platform/qt/DialogWindow.h"
+#include "platform/dialog/qt/DialogWindow.h"
 #include "res/DialogTemplates.h"
 #include "tests/ui/DialogHarness.h"
 

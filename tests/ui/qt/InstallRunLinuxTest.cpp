@@ -8,7 +8,7 @@
 
 #include "app/SessionSignals.h"
 #include "platform/InstallLock.h"
-#include "platform/qt/InstanceEndpoint.h"
+#include "platform/dialog/qt/SingleInstanceEndpoint.h"
 #include "tests/support/CaptureTiming.h"
 #include "tests/support/Environment.h"
 #include "tests/support/ExpectedWrites.h"

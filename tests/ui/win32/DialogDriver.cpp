@@ -9,7 +9,7 @@
 #include <map>
 #include <thread>
 
-#include "platform/win32ui/DialogWindow.h"
+#include "platform/dialog/win32/DialogWindow.h"
 #include "tests/support/win32/Input.h"
 
 namespace tern::test {

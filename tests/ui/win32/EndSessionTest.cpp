@@ -2,7 +2,7 @@
 // goes out; once the run has ended it lets the session end.
 #include <windows.h>
 
-#include "platform/win32ui/DialogWindow.h"
+#include "platform/dialog/win32/DialogWindow.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/ui/InstallRunHarness.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/Application.h"
+#include "platform/dialog/Application.h"
 
 int main(int argc, char** argv) {
     const std::string lock = "tern-update-ui-tests/" + std::to_string(GetCurrentProcessId());
