@@ -54,26 +54,27 @@ struct PlainObject {
     const void* pointer = nullptr;
 };
 
-#define TERN_PLAIN_UNKNOWN                                                        \
-    HRESULT(STDMETHODCALLTYPE* queryInterface)(PlainObject*, const IID&, void**); \
-    ULONG(STDMETHODCALLTYPE* addRef)(PlainObject*);                               \
-    ULONG(STDMETHODCALLTYPE* release)(PlainObject*)
+// Every table starts with IUnknown's three; a nested record keeps the same flat layout.
+struct UnknownTable {
+    HRESULT(STDMETHODCALLTYPE* queryInterface)(PlainObject*, const IID&, void**);
+    ULONG(STDMETHODCALLTYPE* addRef)(PlainObject*);
+    ULONG(STDMETHODCALLTYPE* release)(PlainObject*);
+};
 struct AsyncTable {
-    TERN_PLAIN_UNKNOWN;
+    UnknownTable unknown;
     HRESULT(STDMETHODCALLTYPE* getNodeList)(PlainObject*, NodeList*);
     HRESULT(STDMETHODCALLTYPE* openDevice)(PlainObject*, uint64_t, void**);
 };
 struct DeviceTable {
-    TERN_PLAIN_UNKNOWN;
+    UnknownTable unknown;
     HRESULT(STDMETHODCALLTYPE* getPortList)(PlainObject*, PortList*);
     HRESULT(STDMETHODCALLTYPE* openPort)(PlainObject*, uint32_t, void**);
 };
 struct PortTable {
-    TERN_PLAIN_UNKNOWN;
+    UnknownTable unknown;
     HRESULT(STDMETHODCALLTYPE* reserved)(PlainObject*);
     HRESULT(STDMETHODCALLTYPE* write)(PlainObject*, uint32_t, uint32_t, const uint8_t*, uint32_t);
 };
-#undef TERN_PLAIN_UNKNOWN
 
 HRESULT STDMETHODCALLTYPE PlainQuery(PlainObject*, const IID&, void** out) {
     *out = nullptr;
@@ -128,8 +129,8 @@ Interface* Received(PlainObject& object) {
 #endif
 
 TERN_NO_TYPE_CHECK void CallThroughPlainTables() {
-    const AsyncTable asyncTable{PlainQuery, PlainCount, PlainCount, PlainList<NodeList>,
-                                PlainOpen<uint64_t>};
+    const AsyncTable asyncTable{
+        {PlainQuery, PlainCount, PlainCount}, PlainList<NodeList>, PlainOpen<uint64_t>};
     PlainObject root{&asyncTable};
     auto* async = Received<ICorvoAsync>(root);
     NodeList nodes{};
@@ -142,8 +143,8 @@ TERN_NO_TYPE_CHECK void CallThroughPlainTables() {
     EXPECT_EQ(device, reinterpret_cast<ICorvoDevice*>(&root));
     EXPECT_EQ(async->AddRef(), 7u);
 
-    const DeviceTable deviceTable{PlainQuery, PlainCount, PlainCount, PlainList<PortList>,
-                                  PlainOpen<uint32_t>};
+    const DeviceTable deviceTable{
+        {PlainQuery, PlainCount, PlainCount}, PlainList<PortList>, PlainOpen<uint32_t>};
     PlainObject ostrel{&deviceTable};
     device = Received<ICorvoDevice>(ostrel);
     PortList ports{};
@@ -155,7 +156,7 @@ TERN_NO_TYPE_CHECK void CallThroughPlainTables() {
     EXPECT_EQ(ostrel.number, 0xFEDCBA98u);
     EXPECT_EQ(port, reinterpret_cast<ICorvoPort*>(&ostrel));
 
-    const PortTable portTable{PlainQuery, PlainCount, PlainCount, PlainReserved, PlainWrite};
+    const PortTable portTable{{PlainQuery, PlainCount, PlainCount}, PlainReserved, PlainWrite};
     PlainObject firm{&portTable};
     port = Received<ICorvoPort>(firm);
     const uint8_t bytes[] = {0xF0, 0x7E, 0xF7};
