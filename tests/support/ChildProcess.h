@@ -45,4 +45,20 @@ private:
     std::string m_err;
 };
 
+// Runs `program` with `args` to its end: its exit status, its output in `out` and `err` when
+// given; stderr passes through `errPath`.
+inline int RunToEnd(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& errPath, std::string* out = nullptr,
+                    std::string* err = nullptr) {
+    ChildProcess child(program, args, errPath);
+    const int status = child.Finish();
+    if (out) {
+        *out = child.Out();
+    }
+    if (err) {
+        *err = child.Err();
+    }
+    return status;
+}
+
 }  // namespace tern::test

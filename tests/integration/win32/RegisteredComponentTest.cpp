@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,46 +21,10 @@
 #include "tests/support/Environment.h"
 #include "tests/support/ExpectedWrites.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/win32/ClassRegistration.h"
 
 namespace tern::test {
 namespace {
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length == 0 || length >= MAX_PATH ? path : std::string(full, length);
-}
-
-std::string SystemProgram(const char* name) {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    return std::string(folder, length) + "\\" + name;
-}
-
-std::string ServerKey() {
-    return "CLSID\\" + platform::FormatGuid(CLSID_CorvoAsync) + "\\InprocServer32";
-}
-
-// A value under HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32; nothing when it is not there.
-std::optional<std::string> ServerValue(const char* name) {
-    char value[MAX_PATH + 1] = {};
-    DWORD size = sizeof value - 1;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, ServerKey().c_str(), name, RRF_RT_REG_SZ, nullptr, value,
-                     &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::string(value);
-}
-
-bool ClassKeyExists() {
-    HKEY key = nullptr;
-    const std::string path = "CLSID\\" + platform::FormatGuid(CLSID_CorvoAsync);
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
 
 class RegisteredComponent : public testing::Test {
 protected:
@@ -72,15 +35,7 @@ protected:
 
     int Run(const std::string& program, const std::vector<std::string>& args,
             std::string* out = nullptr, std::string* err = nullptr) {
-        ChildProcess child(program, args, m_dir.PathOf("stderr.txt"));
-        const int status = child.Finish();
-        if (out) {
-            *out = child.Out();
-        }
-        if (err) {
-            *err = child.Err();
-        }
-        return status;
+        return RunToEnd(program, args, m_dir.PathOf("stderr.txt"), out, err);
     }
     int Register() { return Run(SystemProgram("regsvr32.exe"), {"/s", m_library}); }
     int Unregister() { return Run(SystemProgram("regsvr32.exe"), {"/u", "/s", m_library}); }
@@ -96,10 +51,7 @@ protected:
 TEST_F(RegisteredComponent, RegisterListInstallUnregisterAndAFailingWrite) {
     // Registration writes the server's path and its threading model, nothing else.
     ASSERT_EQ(Register(), 0);
-    EXPECT_TRUE(ServerValue(nullptr).has_value());
-    EXPECT_EQ(_stricmp(ServerValue(nullptr).value_or("").c_str(), m_library.c_str()), 0)
-        << ServerValue(nullptr).value_or("(none)");
-    EXPECT_EQ(ServerValue("ThreadingModel"), "Both");
+    ExpectRegisteredTo(m_library);
 
     std::string out;
     std::string err;
@@ -118,14 +70,7 @@ TEST_F(RegisteredComponent, RegisterListInstallUnregisterAndAFailingWrite) {
     SetEnv("CORVO_SIM_CAPTURE", capture);
     EXPECT_EQ(Flash({"install", m_sample}, &out, &err), cli::kExitSuccess) << err;
     EXPECT_NE(out.find(kTextRebooting), std::string::npos) << out;
-    const std::vector<CapturedWrite> written = ReadCapture(capture);
-    const std::vector<std::string> expected = ExpectedWrites(samples::BuildSampleFirmware().sysex);
-    ASSERT_EQ(written.size(), expected.size());
-    for (size_t i = 0; i < written.size(); ++i) {
-        EXPECT_FALSE(written[i].failed) << "write " << i;
-        EXPECT_EQ(written[i].count * 2, expected[i].size()) << "write " << i;
-        EXPECT_EQ(written[i].hex, expected[i]) << "write " << i;
-    }
+    ExpectSampleWritten(capture);
 
     // Unregistered, the class key is gone, and the program has no device link.
     ASSERT_EQ(Unregister(), 0);
@@ -152,6 +97,7 @@ TEST_F(RegisteredComponent, RegisterListInstallUnregisterAndAFailingWrite) {
     EXPECT_EQ(Flash({"install", m_sample}, &out, &err), cli::kExitTransfer) << err;
     EXPECT_NE(err.find(MessageText(kMsgCommunication)), std::string::npos) << err;
     const std::vector<CapturedWrite> cut = ReadCapture(capture);
+    const std::vector<std::string> expected = ExpectedWrites(samples::BuildSampleFirmware().sysex);
     ASSERT_EQ(cut.size(), 3u) << "nothing may be written after the failed write";
     for (size_t i = 0; i < cut.size(); ++i) {
         EXPECT_EQ(cut[i].failed, i == 2) << "write " << i;
@@ -164,15 +110,11 @@ TEST_F(RegisteredComponent, RegisterListInstallUnregisterAndAFailingWrite) {
 TEST_F(RegisteredComponent, UnregisteringLeavesAnotherLibrarysRegistrationAlone) {
     // The same class registered to some other library, as the bus driver would register it.
     ASSERT_EQ(Register(), 0);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    const char driver[] = "C:\\Drivers\\corvo-bus.dll";
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(driver), sizeof driver);
-    RegCloseKey(key);
+    const std::string driver = "C:\\Drivers\\corvo-bus.dll";
+    ASSERT_TRUE(RegisterOtherLibrary(driver));
 
     EXPECT_NE(Unregister(), 0);
-    EXPECT_EQ(ServerValue(nullptr), std::string(driver));
+    EXPECT_EQ(ServerValue(nullptr), driver);
     EXPECT_EQ(ServerValue("ThreadingModel"), "Both");
 
     // Put back as ours, so the test's end can remove it.

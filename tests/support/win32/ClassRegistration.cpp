@@ -1,0 +1,92 @@
+#include "tests/support/win32/ClassRegistration.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "devlink/CorvoInterfaces.h"
+#include "platform/Guid.h"
+#include "samples/SampleFirmware.h"
+#include "tests/support/ComponentEnvironment.h"
+#include "tests/support/ExpectedWrites.h"
+
+namespace tern::test {
+namespace {
+
+std::string ClassKey() {
+    return "CLSID\\" + platform::FormatGuid(CLSID_CorvoAsync);
+}
+std::string ServerKey() {
+    return ClassKey() + "\\InprocServer32";
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length == 0 || length >= MAX_PATH ? path : std::string(full, length);
+}
+
+std::string SystemProgram(const char* name) {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder, length) + "\\" + name;
+}
+
+std::optional<std::string> ServerValue(const char* name) {
+    char value[MAX_PATH + 1] = {};
+    DWORD size = sizeof value - 1;
+    if (RegGetValueA(HKEY_CLASSES_ROOT, ServerKey().c_str(), name, RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+bool ClassKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ClassKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool RegisterOtherLibrary(const std::string& library) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool written =
+        RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(library.c_str()),
+                       static_cast<DWORD>(library.size() + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
+void DeleteClassKey() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
+}
+
+void ExpectRegisteredTo(const std::string& library) {
+    const std::string registered = ServerValue(nullptr).value_or("(none)");
+    EXPECT_EQ(_stricmp(registered.c_str(), library.c_str()), 0) << registered;
+    EXPECT_EQ(ServerValue("ThreadingModel"), "Both");
+}
+
+void ExpectSampleWritten(const std::string& path) {
+    const std::vector<CapturedWrite> written = ReadCapture(path);
+    const std::vector<std::string> expected = ExpectedWrites(samples::BuildSampleFirmware().sysex);
+    ASSERT_EQ(written.size(), expected.size());
+    for (size_t i = 0; i < written.size(); ++i) {
+        EXPECT_FALSE(written[i].failed) << "write " << i;
+        EXPECT_EQ(written[i].count * 2, expected[i].size()) << "write " << i;
+        EXPECT_EQ(written[i].hex, expected[i]) << "write " << i;
+    }
+}
+
+}  // namespace tern::test

@@ -1,0 +1,33 @@
+// The device-link class's registration as the system keeps it, read and written the way a
+// bus driver's installer or another program would, for the tests that register the simulator
+// machine-wide (with regsvr32 or the installer) in a Wine prefix of their own.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tern::test {
+
+// `path` made absolute in the system's form ("Z:\..." for a Linux path under Wine).
+std::string FullPath(const std::string& path);
+// A program of the system's folder, such as regsvr32.exe or msiexec.exe.
+std::string SystemProgram(const char* name);
+
+// A value under HKEY_CLASSES_ROOT\CLSID\{class}\InprocServer32 (nullptr: the library's path);
+// nothing when it is not there.
+std::optional<std::string> ServerValue(const char* name);
+// Whether HKEY_CLASSES_ROOT\CLSID\{class} exists at all.
+bool ClassKeyExists();
+// Points the class at `library`, as another library's registration would.
+bool RegisterOtherLibrary(const std::string& library);
+// Removes the class's key and everything below it.
+void DeleteClassKey();
+
+// Expects the class registered as regsvr32 registers `library`: its path (in any case) and its
+// threading model.
+void ExpectRegisteredTo(const std::string& library);
+
+// Expects the capture at `path` to hold exactly the sample firmware's writes, none failed.
+void ExpectSampleWritten(const std::string& path);
+
+}  // namespace tern::test
