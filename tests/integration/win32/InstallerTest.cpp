@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "status/StatusCodes.h"
 #include "tests/cli/SampleCopy.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ComponentEnvironment.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/win32/ClassRegistration.h"
@@ -136,10 +138,26 @@ protected:
             std::string* out = nullptr, std::string* err = nullptr) {
         return RunToEnd(program, args, m_dir.PathOf("stderr.txt"), out, err);
     }
-    // msiexec with `args`, its log kept in the case's folder; the status it ends with.
+    // msiexec with `args`: the status it ends with. When that is not 0, the end of its log goes
+    // to the test's output, for a failure's reason.
     int Msiexec(std::vector<std::string> args) {
-        args.insert(args.end(), {"/l*", m_dir.PathOf("msiexec.log")});
-        return Run(SystemProgram("msiexec.exe"), args);
+        const std::string log = m_dir.PathOf("msiexec.log");
+        args.insert(args.end(), {"/l*", log});
+        const int status = Run(SystemProgram("msiexec.exe"), args);
+        if (status != 0) {
+            // The actions' end, without the property dump that closes the log.
+            std::vector<std::string> lines;
+            for (const std::string& line : ReadLines(log)) {
+                if (line.rfind("Property(", 0) != 0) {
+                    lines.push_back(line);
+                }
+            }
+            std::printf("msiexec ended with %d; the end of its log:\n", status);
+            for (size_t i = lines.size() > 20 ? lines.size() - 20 : 0; i < lines.size(); ++i) {
+                std::printf("  %s\n", lines[i].c_str());
+            }
+        }
+        return status;
     }
     int Install(const char* package, const std::vector<std::string>& properties = {}) {
         std::vector<std::string> args{"/i", FullPath(package), "/qn"};
