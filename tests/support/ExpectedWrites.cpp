@@ -1,6 +1,10 @@
 #include "tests/support/ExpectedWrites.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+
+#include "tests/support/ComponentEnvironment.h"
 
 namespace tern::test {
 
@@ -21,6 +25,17 @@ std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>&
         writes.push_back(piece);
     }
     return writes;
+}
+
+void ExpectSampleWritten(const std::string& path) {
+    const std::vector<CapturedWrite> written = ReadCapture(path);
+    const std::vector<std::string> expected = ExpectedWrites(samples::BuildSampleFirmware().sysex);
+    ASSERT_EQ(written.size(), expected.size());
+    for (size_t i = 0; i < written.size(); ++i) {
+        EXPECT_FALSE(written[i].failed) << "write " << i;
+        EXPECT_EQ(written[i].count * 2, expected[i].size()) << "write " << i;
+        EXPECT_EQ(written[i].hex, expected[i]) << "write " << i;
+    }
 }
 
 }  // namespace tern::test

@@ -12,4 +12,7 @@ namespace tern::test {
 
 std::vector<std::string> ExpectedWrites(const std::vector<samples::SampleSysEx>& events);
 
+// Expects the capture at `path` to hold exactly the sample firmware's writes, none failed.
+void ExpectSampleWritten(const std::string& path);
+
 }  // namespace tern::test

@@ -25,6 +25,7 @@
 #include "tests/support/ExpectedWrites.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/win32/Input.h"
+#include "tests/support/win32/SystemPaths.h"
 
 namespace tern::test {
 namespace {
@@ -114,18 +115,6 @@ bool BringForward(HWND window) {
     return WaitFor([window] { return GetForegroundWindow() == window; }, 5s);
 }
 
-std::string SystemProgram(const char* name) {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    return std::string(folder, length) + "\\" + name;
-}
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length == 0 || length >= MAX_PATH ? path : std::string(full, length);
-}
-
 class DialogEndToEnd : public testing::Test {
 protected:
     void SetUp() override {
@@ -138,8 +127,7 @@ protected:
     void TearDown() override { RunSystem("regsvr32.exe", {"/u", "/s", m_library}); }
 
     int RunSystem(const char* program, const std::vector<std::string>& args) {
-        ChildProcess child(SystemProgram(program), args, m_dir.PathOf("regsvr32.txt"));
-        return child.Finish();
+        return RunToEnd(SystemProgram(program), args, m_dir.PathOf("regsvr32.txt"));
     }
 
     // Starts the program on `scenario` with its writes captured, and waits for its window

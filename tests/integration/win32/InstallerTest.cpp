@@ -21,8 +21,10 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ComponentEnvironment.h"
 #include "tests/support/Environment.h"
+#include "tests/support/ExpectedWrites.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/win32/ClassRegistration.h"
+#include "tests/support/win32/SystemPaths.h"
 
 namespace tern::test {
 namespace {

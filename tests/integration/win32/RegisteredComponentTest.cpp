@@ -22,6 +22,7 @@
 #include "tests/support/ExpectedWrites.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/win32/ClassRegistration.h"
+#include "tests/support/win32/SystemPaths.h"
 
 namespace tern::test {
 namespace {

@@ -4,13 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "devlink/CorvoInterfaces.h"
 #include "platform/Guid.h"
-#include "samples/SampleFirmware.h"
-#include "tests/support/ComponentEnvironment.h"
-#include "tests/support/ExpectedWrites.h"
 
 namespace tern::test {
 namespace {
@@ -23,18 +18,6 @@ std::string ServerKey() {
 }
 
 }  // namespace
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length == 0 || length >= MAX_PATH ? path : std::string(full, length);
-}
-
-std::string SystemProgram(const char* name) {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    return std::string(folder, length) + "\\" + name;
-}
 
 std::optional<std::string> ServerValue(const char* name) {
     char value[MAX_PATH + 1] = {};
@@ -76,17 +59,6 @@ void ExpectRegisteredTo(const std::string& library) {
     const std::string registered = ServerValue(nullptr).value_or("(none)");
     EXPECT_EQ(_stricmp(registered.c_str(), library.c_str()), 0) << registered;
     EXPECT_EQ(ServerValue("ThreadingModel"), "Both");
-}
-
-void ExpectSampleWritten(const std::string& path) {
-    const std::vector<CapturedWrite> written = ReadCapture(path);
-    const std::vector<std::string> expected = ExpectedWrites(samples::BuildSampleFirmware().sysex);
-    ASSERT_EQ(written.size(), expected.size());
-    for (size_t i = 0; i < written.size(); ++i) {
-        EXPECT_FALSE(written[i].failed) << "write " << i;
-        EXPECT_EQ(written[i].count * 2, expected[i].size()) << "write " << i;
-        EXPECT_EQ(written[i].hex, expected[i]) << "write " << i;
-    }
 }
 
 }  // namespace tern::test

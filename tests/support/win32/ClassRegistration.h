@@ -8,11 +8,6 @@
 
 namespace tern::test {
 
-// `path` made absolute in the system's form ("Z:\..." for a Linux path under Wine).
-std::string FullPath(const std::string& path);
-// A program of the system's folder, such as regsvr32.exe or msiexec.exe.
-std::string SystemProgram(const char* name);
-
 // A value under HKEY_CLASSES_ROOT\CLSID\{class}\InprocServer32 (nullptr: the library's path);
 // nothing when it is not there.
 std::optional<std::string> ServerValue(const char* name);
@@ -26,8 +21,5 @@ void DeleteClassKey();
 // Expects the class registered as regsvr32 registers `library`: its path (in any case) and its
 // threading model.
 void ExpectRegisteredTo(const std::string& library);
-
-// Expects the capture at `path` to hold exactly the sample firmware's writes, none failed.
-void ExpectSampleWritten(const std::string& path);
 
 }  // namespace tern::test
