@@ -149,6 +149,8 @@ struct Lateness {
     double tailUs;     // median lateness of the last 100 writes
     double seconds;
     size_t writes;
+    tern::ScheduleMoves
+        moves;  // a write a millisecond late moves the rest: none on an idle machine
 };
 
 double Median(std::vector<double> v) {
@@ -177,7 +179,7 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
     LoadImage(player, tern::samples::MakeSmf(0, kDivision, {track.EndOfTrack().Events()}));
 
     TimedPort port(dueMs.size());
-    tern::ScheduleRecordingPort recorder(port, static_cast<uint32_t>(dueMs.size()));
+    tern::ScheduleRecordingPort recorder(port, static_cast<uint32_t>(dueMs.size()), player.m_Moves);
     g_pFirmwarePort = recorded ? static_cast<ICorvoPort*>(&recorder) : &port;
     // Start just after the tick counter moves, so the play's start tick began at a known
     // instant: the millisecond boundary that due times count from.
@@ -197,7 +199,9 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
     if (recorded) {
         const auto ms = static_cast<uint32_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(end - tickStart).count());
-        *recorded = tern::MeasureScheduleKept(recorder.StartsUs(), dueMs, ms, dueMs.back(), true);
+        *recorded = tern::MeasureScheduleKept(recorder.StartsUs(), dueMs, recorder.MovedMs(),
+                                              recorder.Room(), ms, dueMs.back(), true);
+        recorded->moves = player.m_Moves;
     }
     std::vector<double> late;
     for (size_t i = 0; i < dueMs.size(); ++i) {
@@ -217,7 +221,8 @@ Lateness MeasureLateness(CVexDataPlay& player, uint32_t events,
             std::chrono::duration<double, std::micro>(end - lastDue).count(),
             tailUs,
             std::chrono::duration<double>(end - tickStart).count(),
-            late.size()};
+            late.size(),
+            player.m_Moves};
 }
 
 struct Throughput {
@@ -294,9 +299,10 @@ int main() {
     for (const Lateness* l : {&small, &large}) {
         std::printf(
             "    %4zu writes, %.2f s: p50 %7.1f  p99 %7.1f  max %7.1f  min %6.1f  over 1 ms: %zu\n"
-            "        last 100 writes %.1f late (median), play ended %.1f after the last due time\n",
+            "        last 100 writes %.1f late (median), play ended %.1f after the last due time\n"
+            "        schedule moved %u ms later after %u stalls\n",
             l->writes, l->seconds, l->p50Us, l->p99Us, l->maxUs, l->minUs, l->overOneMs, l->tailUs,
-            l->overrunUs);
+            l->overrunUs, l->moves.movedMs, l->moves.Stalls());
     }
     const double maxUs = std::max(small.maxUs, large.maxUs);
     const double p99Us = std::max(small.p99Us, large.p99Us);

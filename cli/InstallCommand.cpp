@@ -131,7 +131,7 @@ std::optional<PlayTimes> Play(Console& console, const DryRunReport& plan,
     std::optional<ScheduleRecordingPort> recorder;
     std::optional<ScopedFirmwarePort> recording;
     if (ICorvoPort* const devicePort = g_pFirmwarePort) {
-        recorder.emplace(*devicePort, plan.writes);
+        recorder.emplace(*devicePort, plan.writes, g_DataPlay.m_Moves);
         recording.emplace(*recorder);
     }
     std::thread thread;
@@ -153,10 +153,14 @@ std::optional<PlayTimes> Play(Console& console, const DryRunReport& plan,
     slot.ForwardTo(progress);  // the final position, which no poll may have seen yet
     progress.Finish();
     const uint32_t elapsedMs = endedMs - startedMs;  // unsigned: right across the counter's wrap
-    const std::span<const uint64_t> startsUs =
-        recorder ? recorder->StartsUs() : std::span<const uint64_t>();
-    return PlayTimes{elapsedMs, MeasureScheduleKept(startsUs, plan.writeTimesMs, elapsedMs,
-                                                    plan.durationMs, plan.durationExact)};
+    PlayTimes times{
+        elapsedMs,
+        recorder
+            ? MeasureScheduleKept(recorder->StartsUs(), plan.writeTimesMs, recorder->MovedMs(),
+                                  recorder->Room(), elapsedMs, plan.durationMs, plan.durationExact)
+            : MeasureScheduleKept({}, {}, {}, {}, elapsedMs, plan.durationMs, plan.durationExact)};
+    times.kept.moves = g_DataPlay.m_Moves;
+    return times;
 }
 
 }  // namespace

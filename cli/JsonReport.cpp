@@ -141,6 +141,9 @@ Json TransferJson(const TransferRecord& transfer) {
               {"duration_ms", transfer.schedule.elapsedMs},
               {"scheduled_ms", transfer.schedule.scheduledMs},
               {"scheduled_exact", transfer.schedule.scheduledExact},
+              {"moved_ms", transfer.schedule.moves.movedMs},
+              {"stalls_held_up", transfer.schedule.moves.heldUp},
+              {"stalls_slow_writes", transfer.schedule.moves.slowWrites},
               {"text", ScheduleKeptLine(transfer.schedule)}}}};
 }
 

@@ -142,7 +142,7 @@ DryRunReport RunDryRun(CVexDataPlay& player, uint32_t tempo) {
     AcceptingPort port(clock, tally);
     TallyingProgress progress(clock, tally);
     clock.StartPlay();
-    player.PlayThrough(&port, clock, progress, tempo);
+    player.PlayThrough(&port, clock, progress, tempo, StallRule::kKeepDueTimes);
     clock.NoteActivity();
     tally.CloseEvent();
 

@@ -1,7 +1,6 @@
 #include "engine/ScheduleKept.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace tern {
 namespace {
@@ -18,6 +17,29 @@ std::string Grouped(uint64_t value) {
     return digits;
 }
 
+// "3 stalls".
+std::string Stalls(uint32_t count) {
+    return Grouped(count) + (count == 1 ? " stall" : " stalls");
+}
+
+// "; moved 1,502 ms later after the program was held up (1 stall)", or nothing.
+std::string MovedText(const ScheduleMoves& moves) {
+    if (moves.Stalls() == 0) {
+        return "";
+    }
+    std::string text = "; moved " + Grouped(moves.movedMs) + " ms later after ";
+    if (moves.heldUp > 0) {
+        text += "the program was held up (" + Stalls(moves.heldUp) + ")";
+    }
+    if (moves.heldUp > 0 && moves.slowWrites > 0) {
+        text += " and ";
+    }
+    if (moves.slowWrites > 0) {
+        text += "slow writes (" + Stalls(moves.slowWrites) + ")";
+    }
+    return text;
+}
+
 // Microseconds as milliseconds to the hundredth, rounded: 25 us as "0.03".
 std::string Milliseconds(uint64_t us) {
     const uint64_t hundredths = (us + 5) / 10;
@@ -28,23 +50,27 @@ std::string Milliseconds(uint64_t us) {
 }  // namespace
 
 ScheduleKept MeasureScheduleKept(std::span<const uint64_t> startsUs,
-                                 std::span<const uint32_t> dueMs, uint32_t elapsedMs,
+                                 std::span<const uint32_t> dueMs, std::span<const uint32_t> movedMs,
+                                 std::span<uint64_t> lateUs, uint32_t elapsedMs,
                                  uint32_t scheduledMs, bool scheduledExact) {
     ScheduleKept kept;
     kept.elapsedMs = elapsedMs;
     kept.scheduledMs = scheduledMs;
     kept.scheduledExact = scheduledExact;
-    const size_t writes = std::min(startsUs.size(), dueMs.size());
+    const size_t writes = std::min({startsUs.size(), dueMs.size(), lateUs.size()});
     kept.writes = static_cast<uint32_t>(writes);
     if (writes == 0) {
         return kept;
     }
+    const auto dueUs = [&](size_t i) {
+        const uint64_t moved = i < movedMs.size() ? movedMs[i] : 0;
+        return static_cast<int64_t>((dueMs[i] + moved) * kMicrosecondsPerMillisecond);
+    };
     // Signed: a start whose due time was a millisecond step ahead lies before the reference.
-    const auto start = static_cast<int64_t>(startsUs[0]) -
-                       static_cast<int64_t>(dueMs[0] * kMicrosecondsPerMillisecond);
-    std::vector<uint64_t> late(writes);
+    const auto start = static_cast<int64_t>(startsUs[0]) - dueUs(0);
+    const std::span<uint64_t> late = lateUs.first(writes);
     for (size_t i = 0; i < writes; ++i) {
-        const int64_t due = start + static_cast<int64_t>(dueMs[i] * kMicrosecondsPerMillisecond);
+        const int64_t due = start + dueUs(i);
         late[i] =
             static_cast<uint64_t>(std::max<int64_t>(static_cast<int64_t>(startsUs[i]) - due, 0));
     }
@@ -62,6 +88,7 @@ std::string ScheduleKeptLine(const ScheduleKept& kept) {
         line += ", p99 " + Milliseconds(kept.p99LateUs) + " ms, worst " +
                 Milliseconds(kept.worstLateUs) + " ms late";
     }
+    line += MovedText(kept.moves);
     line += "; " + Grouped(kept.elapsedMs) + " ms";
     if (kept.scheduledExact && kept.elapsedMs == kept.scheduledMs) {
         return line + " as scheduled";

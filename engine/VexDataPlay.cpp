@@ -30,11 +30,24 @@ public:
     void Sleep(uint32_t ms) override { tern::platform::Sleep(ms); }
 };
 
+// A message found this late, or later, moves the rest of the schedule. The tick counter
+// moves in whole milliseconds, so a message read in its due millisecond went out within one
+// of its due time, and the schedule stays the file's; one read a step later may have gone up
+// to two late, and the message after it could then come a millisecond sooner than its gap
+// allows, so it moves.
+constexpr uint32_t kLateMs = 1;
+
 // The timing and write state of one play; lives on Play's stack.
 class Transfer {
 public:
-    Transfer(CVexDataPlay& player, ICorvoPort& port, tern::platform::IClock& clock, uint32_t tempo)
-        : m_player(player), m_port(port), m_clock(clock), m_tempo(tempo), m_start(clock.Now()) {}
+    Transfer(CVexDataPlay& player, ICorvoPort& port, tern::platform::IClock& clock, uint32_t tempo,
+             tern::StallRule stalls)
+        : m_player(player),
+          m_port(port),
+          m_clock(clock),
+          m_tempo(tempo),
+          m_moveAfterStall(stalls == tern::StallRule::kMoveLater),
+          m_start(clock.Now()) {}
 
     // Waits until `ticks` is due, then writes 0xF0 and the `length` data bytes at `pos` in
     // pieces, leaving `pos` past what was written. The caller has proven that the data lie
@@ -58,13 +71,25 @@ public:
     }
 
 private:
-    void WaitUntilDue(uint32_t ticks) const {
-        const auto due =
-            static_cast<uint32_t>(tern::DueMilliseconds(ticks, m_tempo, m_player.m_wDivision));
+    void WaitUntilDue(uint32_t ticks) {
+        tern::ScheduleMoves& moves = m_player.m_Moves;
+        const uint32_t due =
+            static_cast<uint32_t>(tern::DueMilliseconds(ticks, m_tempo, m_player.m_wDivision)) +
+            moves.movedMs;
         // Absolute from the start, so time spent writing never adds up; the unsigned
         // difference stays right across a wrap of the counter. No sleep: a sleep's
         // granularity would make every event late.
-        while (m_clock.Now() - m_start < due) {
+        uint32_t elapsed = m_clock.Now() - m_start;
+        const bool dueAlready = elapsed >= due;
+        while (elapsed < due) {
+            elapsed = m_clock.Now() - m_start;
+        }
+        // Late by a stall: what follows keeps the file's gaps from here instead of catching
+        // up in a burst. Arithmetic only, as everything on this thread between writes.
+        const uint32_t late = elapsed - due;
+        if (m_moveAfterStall && late >= kLateMs) {
+            moves.movedMs += late;
+            ++(dueAlready ? moves.slowWrites : moves.heldUp);
         }
     }
 
@@ -106,6 +131,7 @@ private:
     ICorvoPort& m_port;
     tern::platform::IClock& m_clock;
     const uint32_t m_tempo;
+    const bool m_moveAfterStall;
     const uint32_t m_start;
     int m_ring = 0;
 };
@@ -119,7 +145,8 @@ void CVexDataPlay::Play(IProgressControl& progress, uint32_t tempo) {
 }
 
 void CVexDataPlay::PlayThrough(ICorvoPort* port, tern::platform::IClock& clock,
-                               IProgressControl& progress, uint32_t tempo) {
+                               IProgressControl& progress, uint32_t tempo, tern::StallRule stalls) {
+    m_Moves = {};
     progress.SetRange(0, kProgressMax);
     // Without ticks per quarter note no event has a due time, and sending the firmware
     // unpaced could overrun the device: refuse the file before anything is written.
@@ -132,7 +159,7 @@ void CVexDataPlay::PlayThrough(ICorvoPort* port, tern::platform::IClock& clock,
         m_nError = tern::kReaderInProgress;
         return;
     }
-    Transfer transfer(*this, *port, clock, tempo);
+    Transfer transfer(*this, *port, clock, tempo, stalls);
     m_nError = tern::kReaderInProgress;
 
     uint32_t pos = kChunkHeaderSize;

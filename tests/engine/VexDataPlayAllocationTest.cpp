@@ -171,7 +171,7 @@ TEST(VexDataPlayAllocation, APlayThroughTheScheduleRecorderAllocatesNothing) {
     h.Load(track.EndOfTrack().Events());
     h.port.Reserve(200, h.player->m_dwSize + 100);
     h.progress.Reserve(200);
-    tern::ScheduleRecordingPort recorder(h.port, 200);
+    tern::ScheduleRecordingPort recorder(h.port, 200, h.player->m_Moves);
     g_pFirmwarePort = &recorder;
 
     AllocationCount count;
@@ -197,7 +197,7 @@ TEST(VexDataPlayAllocation, TheScheduleRecorderNotesNoMoreThanItsRoomAndPassesFa
     }
     h.Load(track.EndOfTrack().Events());
     h.port.FailFrom(5);
-    tern::ScheduleRecordingPort recorder(h.port, 3);
+    tern::ScheduleRecordingPort recorder(h.port, 3, h.player->m_Moves);
     g_pFirmwarePort = &recorder;
     h.Play();
     // The fifth write failed, as the port said, and the play stopped there.

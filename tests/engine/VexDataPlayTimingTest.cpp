@@ -4,6 +4,9 @@
 // moves on each reading, so the margins allow a few readings after it.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "engine/DryRunClock.h"
 #include "status/ReaderError.h"
 #include "tests/engine/PlayHarness.h"
 
@@ -63,28 +66,96 @@ TEST(VexDataPlayTiming, EventsThatAreNotWrittenStillCountTowardLaterDueTimes) {
     EXPECT_LE(h.WriteTime(1), 1003u);
 }
 
-TEST(VexDataPlayTiming, DueTimesCountFromTheStartSoSlowWritesDoNotAddUp) {
+// A port on a clock whose time moves only while the player spins and while a write takes
+// its time: when each message goes out, exactly.
+class TimedPort final : public ICorvoPort {
+public:
+    TimedPort(DryRunClock& clock, uint32_t writeMs, size_t slowWrites)
+        : m_clock(clock), m_writeMs(writeMs), m_slowWrites(slowWrites) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Reserved() override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE Write(uint32_t, uint32_t, const uint8_t*, uint32_t) override {
+        m_clock.NoteActivity();
+        sentAt.push_back(m_clock.Elapsed());
+        if (sentAt.size() <= m_slowWrites) {
+            m_clock.Sleep(m_writeMs);
+        }
+        return S_OK;
+    }
+    std::vector<uint32_t> sentAt;
+
+private:
+    DryRunClock& m_clock;
+    const uint32_t m_writeMs;
+    const size_t m_slowWrites;
+};
+
+TEST(VexDataPlayTiming, SlowWritesDoNotAddUpAndAStallMovesTheRestWithTheFilesGaps) {
     struct Case {
+        const char* what;
+        uint64_t exactReads;  // of the clock: past them, each wait ends late
         uint32_t writeMs;
-        uint32_t times[3];
+        size_t slowWrites;
+        std::vector<uint32_t> sentAt;
+        ScheduleMoves moves;
     };
     const Case cases[] = {
-        {300, {0, 500, 1000}},  // the schedule absorbs the writes
-        {700, {0, 700, 1400}},  // late messages go out at once
+        {"writes shorter than the gaps",
+         DryRunClock::kExactReadBudget,
+         300,
+         SIZE_MAX,
+         {0, 500, 1000, 1500},
+         {}},
+        // Each message is late before its wait begins, by the write before it.
+        {"a port slower than the gaps",
+         DryRunClock::kExactReadBudget,
+         700,
+         SIZE_MAX,
+         {0, 700, 1400, 2100},
+         {600, 0, 3}},
+        // The messages due during a stall do not follow at once, back to back, but keep
+        // their gaps from the one that went out late.
+        {"one write stalls",
+         DryRunClock::kExactReadBudget,
+         1200,
+         1,
+         {0, 1200, 1700, 2200},
+         {700, 0, 1}},
+        // Each wait overshoots by 11 ms: the thread was held up while it waited.
+        {"waits that end late", 0, 0, 0, {0, 511, 1022, 1533}, {33, 3, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.writeMs);
+        SCOPED_TRACE(c.what);
         PlayHarness h;
-        h.port.TakeTimePerWrite(h.clock, c.writeMs);
-        // Due at 0, 500 and 1,000 ms.
-        h.Load(TrackWriter().SysEx(0, {1}).SysEx(480, {2}).SysEx(480, {3}).EndOfTrack().Events());
-        h.Play();
+        // Due at 0, 500, 1,000 and 1,500 ms.
+        h.Load(TrackWriter()
+                   .SysEx(0, {1})
+                   .SysEx(480, {2})
+                   .SysEx(480, {3})
+                   .SysEx(480, {4})
+                   .EndOfTrack()
+                   .Events());
+        DryRunClock clock(c.exactReads);
+        TimedPort port(clock, c.writeMs, c.slowWrites);
+        clock.StartPlay();
+        h.player->PlayThrough(&port, clock, h.progress, kTempo);
         EXPECT_EQ(h.player->m_nError, kReaderOk);
-        ASSERT_EQ(h.port.Calls().size(), 3u);
-        for (size_t i = 0; i < 3; ++i) {
-            EXPECT_GE(h.WriteTime(i), c.times[i]) << "write " << i;
-            EXPECT_LE(h.WriteTime(i), c.times[i] + 8) << "write " << i;
-        }
+        EXPECT_EQ(port.sentAt, c.sentAt);
+        EXPECT_EQ(h.player->m_Moves.movedMs, c.moves.movedMs);
+        EXPECT_EQ(h.player->m_Moves.heldUp, c.moves.heldUp);
+        EXPECT_EQ(h.player->m_Moves.slowWrites, c.moves.slowWrites);
+
+        // The dry run keeps the file's due times, whatever its clock does.
+        TimedPort dry(clock, c.writeMs, c.slowWrites);
+        clock.StartPlay();
+        h.player->PlayThrough(&dry, clock, h.progress, kTempo, StallRule::kKeepDueTimes);
+        EXPECT_EQ(h.player->m_Moves.Stalls(), 0u);
+        EXPECT_EQ(h.player->m_Moves.movedMs, 0u);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -29,11 +30,21 @@ CaptureLateness LatenessAgainstSchedule(const std::vector<uint64_t>& capturedUs,
     }
     std::vector<double> lateMs;
     lateMs.reserve(capturedUs.size());
+    size_t messageStart = 0;  // the first write of the messages due when the current one is
+    result.squeezedMs = -std::numeric_limits<double>::infinity();
     for (size_t i = 0; i < capturedUs.size(); ++i) {
         const double sinceFirstMs =
             static_cast<double>(static_cast<int64_t>(capturedUs[i] - capturedUs[0])) / kUsPerMs;
         const double dueSinceFirstMs = static_cast<double>(int64_t{dueMs[i]} - int64_t{dueMs[0]});
         lateMs.push_back(sinceFirstMs - dueSinceFirstMs);
+        if (dueMs[i] != dueMs[messageStart]) {
+            const double gapMs = static_cast<double>(static_cast<int64_t>(
+                                     capturedUs[i] - capturedUs[messageStart])) /
+                                 kUsPerMs;
+            const double fileGapMs = static_cast<double>(dueMs[i] - dueMs[messageStart]);
+            result.squeezedMs = std::max(result.squeezedMs, fileGapMs - gapMs);
+            messageStart = i;
+        }
     }
     const auto worst = std::max_element(lateMs.begin(), lateMs.end());
     result.worstMs = *worst;

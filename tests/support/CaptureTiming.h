@@ -23,6 +23,9 @@ struct CaptureLateness {
     double p99Ms = 0;
     double worstMs = 0;
     size_t worstWrite = 0;  // counted from 0 in capture order
+    // How much sooner than the file's gap any message followed the one before it, counted
+    // between the first writes of messages due at different times; 0 or less when none did.
+    double squeezedMs = 0;
 };
 
 // Each write's lateness is how much later than its due time it was entered, with the first
