@@ -1,5 +1,6 @@
 #include "cli/InstallCommand.h"
 
+#include <new>
 #include <optional>
 #include <span>
 #include <thread>
@@ -9,6 +10,7 @@
 #include "cli/DeviceLinkSession.h"
 #include "cli/ExitStatus.h"
 #include "cli/LoadFailure.h"
+#include "cli/OutOfMemory.h"
 #include "cli/ProgressSlot.h"
 #include "cli/ScopedFirmwarePort.h"
 #include "cli/TerminalDiscoveryView.h"
@@ -22,6 +24,7 @@
 #include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
 #include "session/InstallSession.h"
+#include "session/MemoryReserve.h"
 #include "status/StatusCodes.h"
 
 namespace tern::cli {
@@ -113,12 +116,25 @@ struct PlayTimes {
     ScheduleKept kept;
 };
 
+// Draws what the play has done so far. A drawing that finds no memory is skipped: the next
+// one catches up, and nothing may end this thread while the play runs.
+void DrawQuietly(ProgressSlot& slot, TerminalProgress& progress, bool finish = false) {
+    try {
+        slot.ForwardTo(progress);
+        if (finish) {
+            progress.Finish();
+        }
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 // Plays the loaded file into the firmware port on its own thread and draws its progress on
 // this one until the play has ended. The play thread only stores its progress into a slot,
 // and the start of each write into memory reserved here, so a terminal that holds this
 // thread's output back never holds back a write. Returns how long the play took, read on
 // the play thread just before and after it, and how well it kept the schedule; none when the
-// thread could not be started: then nothing was written.
+// thread could not be started: then nothing was written. Whatever it needs once the play has
+// begun is allocated before: std::bad_alloc leaves it only before the play thread starts.
 std::optional<PlayTimes> Play(Console& console, const DryRunReport& plan,
                               TerminalProgress::Style style) {
     TerminalProgress progress(console, plan, style);
@@ -134,6 +150,10 @@ std::optional<PlayTimes> Play(Console& console, const DryRunReport& plan,
         recorder.emplace(*devicePort, plan.writes, g_DataPlay.m_Moves);
         recording.emplace(*recorder);
     }
+    MemoryReserve reserve;
+    if (!reserve.Take()) {
+        throw std::bad_alloc();
+    }
     std::thread thread;
     if (!platform::StartWorkerThread(thread, platform::ThreadPriority::Highest,
                                      [&slot, &startedMs, &endedMs] {
@@ -145,13 +165,13 @@ std::optional<PlayTimes> Play(Console& console, const DryRunReport& plan,
         return std::nullopt;
     }
     while (!slot.PlayEnded()) {
-        slot.ForwardTo(progress);
+        DrawQuietly(slot, progress);
         platform::Sleep(kProgressPollMs);
     }
     thread.join();
+    reserve.Release();  // room for the outcome, whatever the play met meanwhile
     recording.reset();
-    slot.ForwardTo(progress);  // the final position, which no poll may have seen yet
-    progress.Finish();
+    DrawQuietly(slot, progress, true);  // the final position, which no poll may have seen yet
     const uint32_t elapsedMs = endedMs - startedMs;  // unsigned: right across the counter's wrap
     PlayTimes times{
         elapsedMs,
@@ -216,12 +236,27 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
         return Interrupted(std::move(report), console, interrupts.InterruptedBy());
     }
     console.Out(kTextInstalling);
-    const std::optional<PlayTimes> played = Play(console, plan, progressStyle);
+    std::optional<PlayTimes> played;
+    bool memory = true;
+    try {
+        played = Play(console, plan, progressStyle);
+    } catch (const std::bad_alloc&) {
+        memory = false;  // before the play thread started
+    }
+    if (played) {
+        NoteTransferEnded(g_DataPlay.m_nError == 0);
+    }
     installSession.End();
     interrupts.EndPlay();
+    if (!memory) {
+        return Failed(std::move(report), console, kExitResources,
+                      std::string(MessageText(kMsgNoMemory)) +
+                          " The transfer was not started; nothing was written.");
+    }
     if (!played) {
-        return Failed(std::move(report), console, kExitTransfer,
-                      "The transfer thread could not be started; nothing was written.");
+        return Failed(std::move(report), console, kExitResources,
+                      "The transfer thread could not be started (the system has no room for "
+                      "another thread); nothing was written.");
     }
     const bool succeeded = g_DataPlay.m_nError == 0;
     report.transfer = TransferRecord{succeeded ? kStatusRebooting : MakeFailure(kMsgCommunication),

@@ -1,6 +1,7 @@
 // tern-flash: the Tern Update Program's engine for a terminal and for scripts.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "cli/InterruptGate.h"
 #include "cli/JsonReport.h"
 #include "cli/ListCommand.h"
+#include "cli/OutOfMemory.h"
 #include "cli/OutputFormat.h"
 #include "engine/Checksum.h"
 #include "platform/InterruptWatcher.h"
@@ -50,6 +52,19 @@ bool JsonBeforeOperands(int argc, char** argv) {
     return false;
 }
 
+// The command the line names, read before parsing, for what is said when even parsing cannot
+// go on: "" when none is named.
+const char* CommandNamed(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* command : {"list", "check", "install"}) {
+            if (std::string_view(argv[i]) == command) {
+                return command;
+            }
+        }
+    }
+    return "";
+}
+
 int Install(const std::string& path, const std::optional<tern::platform::Sha256Digest>& sha256,
             tern::cli::OutputFormat format) {
     const bool json = format == tern::cli::OutputFormat::Json;
@@ -71,7 +86,9 @@ int Install(const std::string& path, const std::optional<tern::platform::Sha256D
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     // A reader that goes away (`| head`) makes a write fail, never ends the program: least of
     // all during a transfer, which no output can hold back.
     tern::platform::IgnoreBrokenPipe();
@@ -146,4 +163,17 @@ int main(int argc, char** argv) {
         return Install(installPath, sha256, format);
     }
     return tern::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Every command ends with its outcome or a clear message, under any memory limit: what
+    // runs out of memory where no result can carry it ends here, and is said in fixed words.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return tern::cli::ReportOutOfMemory(CommandNamed(argc, argv),
+                                            JsonBeforeOperands(argc, argv));
+    }
 }

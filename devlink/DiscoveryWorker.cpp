@@ -1,5 +1,7 @@
 #include "devlink/DiscoveryWorker.h"
 
+#include <new>
+
 #include "devlink/CorvoRoot.h"
 #include "devlink/DiscoveryAttempt.h"
 #include "devlink/Handles.h"
@@ -42,8 +44,20 @@ bool CDiscoveryWorker::Start() {
 }
 
 void CDiscoveryWorker::Run() {
+    // Nothing may end the process from this thread: out of memory, the search fails.
+    try {
+        RunAttempts();
+    } catch (const std::bad_alloc&) {
+        try {
+            ReportFailure(tern::kMsgNoMemory);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    m_finished = true;
+}
+
+void CDiscoveryWorker::RunAttempts() {
     if (Stopping()) {
-        m_finished = true;
         return;
     }
     m_view.EnableBrowse(false);
@@ -76,7 +90,6 @@ void CDiscoveryWorker::Run() {
         m_view.SetOutputPort(FormatPortTag(kFirmwarePortTag).c_str());
         break;
     }
-    m_finished = true;
 }
 
 void CDiscoveryWorker::RequestStop() {

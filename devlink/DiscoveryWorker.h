@@ -38,6 +38,7 @@ public:
 
 private:
     void Run();
+    void RunAttempts();
     void ReportFailure(int32_t message);
     // False when a stop was requested: the caller then returns without touching anything.
     bool Pause(uint32_t ms) { return m_stop.Pause(ms); }

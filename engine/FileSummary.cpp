@@ -1,5 +1,7 @@
 #include "engine/FileSummary.h"
 
+#include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -17,7 +19,16 @@ InspectedFile InspectFile(CVexDataPlay& player, const std::string& path) {
     } catch (const std::system_error&) {
         // No second thread to be had: the same work, one after the other.
     }
-    DryRunReport dryRun = RunDryRun(player);
+    std::optional<DryRunReport> dryRun;
+    try {
+        dryRun = RunDryRun(player);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the caller says so, once the hasher no longer reads the image.
+        if (hasher.joinable()) {
+            hasher.join();
+        }
+        throw;
+    }
     if (hasher.joinable()) {
         hasher.join();
     } else {
@@ -33,7 +44,7 @@ InspectedFile InspectFile(CVexDataPlay& player, const std::string& path) {
     for (int i = 0; i < player.m_wTracks && i < CSMF::kMaxTracks; ++i) {
         summary.trackTable.push_back({player.m_Track[i].dwOffset, player.m_Track[i].dwLength});
     }
-    return {std::move(summary), std::move(dryRun)};
+    return {std::move(summary), std::move(*dryRun)};
 }
 
 }  // namespace tern

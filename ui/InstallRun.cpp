@@ -1,9 +1,12 @@
 // The installation run behind Start: the command on the window's thread and the worker that
 // plays the firmware into the port.
+#include <new>
+
 #include "engine/VexDataPlay.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/WorkerThread.h"
 #include "session/InstallSession.h"
+#include "session/MemoryReserve.h"
 #include "status/StatusCodes.h"
 #include "ui/ProgressBarSink.h"
 #include "ui/TernUpdateDlg.h"
@@ -67,17 +70,33 @@ uint32_t InstallThread(THREADPARAM* param) {
     // ends as a failure that says why. The window has no room for what could not be
     // inhibited; the run goes on without it.
     tern::InstallSession session({.inhibitLogout = true});
-    const tern::InstallSession::Begun begun = session.Begin();
+    tern::InstallSession::Begun begun;
+    // Room to report the outcome, given back once the transfer has ended. Without it, or
+    // when memory runs out before the first write, nothing is written.
+    tern::MemoryReserve reserve;
+    bool memory = false;
+    try {
+        memory = reserve.Take();
+        if (memory) {
+            begun = session.Begin();
+        }
+    } catch (const std::bad_alloc&) {
+        memory = false;
+    }
     bool transferred = false;
-    if (begun.ok) {
+    if (memory && begun.ok) {
         CProgressBarSink progress(pDlg->m_Progress);
         pPlay->Play(progress, static_cast<uint32_t>(pDlg->m_nTempo));
         transferred = pPlay->m_nError == 0;
     }
+    reserve.Release();
     session.End();
     pDlg->SetShutdownBlockReason(nullptr);
 
-    if (!begun.ok) {
+    if (!memory) {
+        pDlg->m_nStatus = tern::MakeFailure(tern::kMsgNoMemory);
+        pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgNoMemory));
+    } else if (!begun.ok) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
         pDlg->m_Status.SetWindowText(tern::InstallSession::ShortRefusal(begun.lock));
     } else if (!transferred) {

@@ -1,6 +1,7 @@
 #include "ui/TernUpdateDlg.h"
 
 #include <chrono>
+#include <new>
 #include <thread>
 
 #include "devlink/Handles.h"
@@ -152,6 +153,24 @@ void CTernUpdateDlg::OnCancel() {
     CloseWhenSafe(IDCANCEL);
 }
 
+bool CTernUpdateDlg::LoadAndJudge() {
+    try {
+        if (!g_DataPlay.LoadFile(m_strPath)) {
+            return false;
+        }
+        if (tern::RunDryRun(g_DataPlay).verdict.Accepted()) {
+            return true;
+        }
+        // Its transfer is known to go wrong, or it holds no firmware: refused before anything
+        // is written, as a file that does not load is, and in the same words.
+        g_DataPlay.m_nError = tern::kReaderFormat;
+    } catch (const std::bad_alloc&) {
+        // The dry run found no memory: the file is not loaded, as when its image found none.
+        g_DataPlay.m_nError = tern::kReaderNoMemory;
+    }
+    return false;
+}
+
 void CTernUpdateDlg::OnBrowse() {
     // Reached by Enter on Browse even while it is disabled: during a search, an installation
     // or after one, no file may be loaded.
@@ -160,16 +179,11 @@ void CTernUpdateDlg::OnBrowse() {
     }
     m_FileName.SetWindowText(ShowOpenFileDialog(this, kDefaultExtension, kFileFilter, kOpenFlags));
     m_strPath = m_FileName.GetWindowText();
-    if (g_DataPlay.LoadFile(m_strPath)) {
-        if (tern::RunDryRun(g_DataPlay).verdict.Accepted()) {
-            m_Status.SetWindowText("");
-            m_Start.EnableWindow(true);
-            m_nStatus = tern::kStatusOk;
-            return;
-        }
-        // Its transfer is known to go wrong, or it holds no firmware: refused before anything
-        // is written, as a file that does not load is, and in the same words.
-        g_DataPlay.m_nError = tern::kReaderFormat;
+    if (LoadAndJudge()) {
+        m_Status.SetWindowText("");
+        m_Start.EnableWindow(true);
+        m_nStatus = tern::kStatusOk;
+        return;
     }
     const int32_t status = tern::StatusFromReaderError(g_DataPlay.m_nError);
     m_nStatus = status;

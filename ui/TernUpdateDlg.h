@@ -89,6 +89,9 @@ private:
     // retrying is stopped first, with the window serving its updates meanwhile; during an
     // installation the window stays open.
     void CloseWhenSafe(int result);
+    // Loads m_strPath into the player and plays it dry; false when it did not load or is
+    // refused, with the reader's error value saying why.
+    bool LoadAndJudge();
     void StopDiscoveryServingEvents();
     void WaitForInstallationServingEvents();
 

@@ -1,6 +1,7 @@
 // The simulated bus as a component plug-in: its class object and the creation of its root
 // object, which reads the scenario and opens the capture.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "Export.h"
@@ -20,6 +21,21 @@ public:
         if (outer) {
             return CLASS_E_NOAGGREGATION;
         }
+        // No exception crosses the interface: out of memory is a result.
+        try {
+            return Create(iid, out);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t lock) override {
+        CountServerLock(lock != 0);
+        return S_OK;
+    }
+
+private:
+    static HRESULT Create(const IID& iid, void** out) {
         std::string problem;
         auto bus = SimBus::FromEnvironment(problem);
         if (!bus) {
@@ -33,11 +49,6 @@ public:
         const HRESULT hr = root->QueryInterface(iid, out);
         root->Release();  // the caller's reference, if any, is the one QueryInterface made
         return hr;
-    }
-
-    HRESULT STDMETHODCALLTYPE LockServer(int32_t lock) override {
-        CountServerLock(lock != 0);
-        return S_OK;
     }
 };
 
@@ -53,7 +64,10 @@ extern "C" CORVO_SIM_EXPORT HRESULT STDAPICALLTYPE DllGetClassObject(const CLSID
     if (!(clsid == CLSID_CorvoAsync)) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    auto* factory = new corvo_sim::ClassFactory;
+    auto* factory = new (std::nothrow) corvo_sim::ClassFactory;
+    if (!factory) {
+        return E_OUTOFMEMORY;
+    }
     const HRESULT hr = factory->QueryInterface(iid, out);
     factory->Release();
     return hr;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "CorvoSimCounts.h"
@@ -33,7 +34,11 @@ void CountRetired(SimObject* shell) {
     Ledger& ledger = TheLedger();
     --ledger.live;
     std::lock_guard lock(ledger.mutex);
-    ledger.shells.emplace_back(shell);
+    try {
+        ledger.shells.emplace_back(shell);
+    } catch (const std::bad_alloc&) {
+        // No room to note it: the shell stays where it is, as noted ones do until the end.
+    }
 }
 
 void CountMisuse() {

@@ -1,5 +1,7 @@
 #include "SimAsync.h"
 
+#include <new>
+
 #include "SimDevice.h"
 
 namespace corvo_sim {
@@ -23,8 +25,9 @@ HRESULT STDMETHODCALLTYPE SimAsync::OpenDevice(uint64_t nodeId, ICorvoDevice** d
     if (index < 0) {
         return E_INVALIDARG;
     }
-    *device = new SimDevice(m_bus, static_cast<size_t>(index));  // count 1, owned by the caller
-    return S_OK;
+    // Count 1, owned by the caller. No exception crosses the interface: out of memory is a result.
+    *device = new (std::nothrow) SimDevice(m_bus, static_cast<size_t>(index));
+    return *device ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace corvo_sim

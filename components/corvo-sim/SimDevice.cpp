@@ -1,5 +1,7 @@
 #include "SimDevice.h"
 
+#include <new>
+
 #include "SimPort.h"
 
 namespace corvo_sim {
@@ -22,8 +24,8 @@ HRESULT STDMETHODCALLTYPE SimDevice::OpenPort(uint32_t portId, ICorvoPort** port
     if (portId == 0 || portId > m_bus->scenario().PortsOf(m_nodeIndex).size()) {
         return E_INVALIDARG;
     }
-    *port = new SimPort(m_bus);  // count 1, owned by the caller
-    return S_OK;
+    *port = new (std::nothrow) SimPort(m_bus);  // count 1, owned by the caller
+    return *port ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace corvo_sim
