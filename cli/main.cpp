@@ -107,8 +107,9 @@ int main(int argc, char** argv) {
         ->type_name("HEX")
         ->check(kSha256Hex);
     install->footer(std::string("Ctrl+C, Ctrl+\\, SIGTERM or a closed terminal ends the program "
-                                "until the transfer begins; while it runs they, and Ctrl+Z, are "
-                                "held until it has ended.\n\n") +
+                                "until the transfer begins; while it runs they, Ctrl+Z and every "
+                                "other signal a program can catch are held until it has ended. "
+                                "SIGKILL and SIGSTOP cannot be held.\n\n") +
                     kExitStatuses);
 
     const bool jsonBeforeOperands = JsonBeforeOperands(argc, argv);

@@ -1,5 +1,5 @@
 // The window's run beside the Linux backend's peers: idle connections to the instance
-// endpoint, the login manager's sleep inhibitor, a machine without a system bus.
+// endpoint, the login manager's sleep inhibitor, a machine without a system bus, signals.
 #include <signal.h>
 #include <unistd.h>
 
@@ -84,11 +84,14 @@ TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemA
     StartRun("write_latency_us = 20000\n", sample.file);
     const CSessionSignals::Attachment attached(*m_dlg);
     ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
-    // A closed terminal, Ctrl+C and Ctrl+\ typed in it, a logout, Ctrl+Z: to the process.
-    const int sent[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP};
+    // A closed terminal, Ctrl+C and Ctrl+\ typed in it, a logout, Ctrl+Z; other programs'
+    // and the system's: to the process.
+    const int sent[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGTSTP,
+                        SIGUSR1, SIGXCPU, SIGPWR,  SIGTTOU, SIGRTMAX};
     for (const int signal : sent) {
         ASSERT_EQ(kill(getpid(), signal), 0);
     }
+    ASSERT_EQ(kill(getpid(), SIGPIPE), 0);  // ignored: neither refused nor acted on
     EXPECT_TRUE(ServeUntil(
         [&] {
             return sessionSignals.Refused() == refusedBefore + static_cast<int>(std::size(sent));
@@ -103,6 +106,8 @@ TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemA
     // Once the run has ended they act as they always have.
     ASSERT_EQ(kill(getpid(), SIGTSTP), 0);
     EXPECT_TRUE(ServeUntil([&] { return probe.stops == 1; }, 10s));
+    ASSERT_EQ(kill(getpid(), SIGTTIN), 0);
+    EXPECT_TRUE(ServeUntil([&] { return probe.stops == 2; }, 10s));
     ASSERT_EQ(kill(getpid(), SIGHUP), 0);
     EXPECT_TRUE(ServeUntil([&] { return probe.endedBy == SIGHUP; }, 10s));
     EXPECT_EQ(sessionSignals.Refused(), refusedBefore + static_cast<int>(std::size(sent)));
