@@ -161,7 +161,8 @@ void CTernUpdateDlg::OnBrowse() {
     m_FileName.SetWindowText(ShowOpenFileDialog(this, kDefaultExtension, kFileFilter, kOpenFlags));
     m_strPath = m_FileName.GetWindowText();
     if (g_DataPlay.LoadFile(m_strPath)) {
-        if (tern::RunDryRun(g_DataPlay).verdict.Accepted()) {
+        if (const tern::DryRunReport plan = tern::RunDryRun(g_DataPlay); plan.verdict.Accepted()) {
+            m_nScheduleMs = plan.durationMs;
             m_Status.SetWindowText("");
             m_Start.EnableWindow(true);
             m_nStatus = tern::kStatusOk;

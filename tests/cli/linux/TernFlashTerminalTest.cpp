@@ -2,8 +2,9 @@
 // under way as a person's session disturbs it: output stopped with Ctrl+S for longer than the
 // whole transfer while Ctrl+C is held; the terminal closed; Ctrl+\; Ctrl+Z under an
 // interactive shell's job control; a pipe whose reader has gone; and as other programs and
-// the system do: signals, a background job's output under `stty tostop`. Every write goes out
-// on schedule, and the exit status says what happened.
+// the system do: signals, a background job's output under `stty tostop`, a CPU-time limit.
+// Every write goes out on schedule, or none when the run is refused, and the exit status says
+// what happened.
 #include <signal.h>
 
 #include <gtest/gtest.h>
@@ -76,12 +77,17 @@ struct Disturbance {
     int status;
     std::vector<const char*> onScreen;  // empty when the terminal is gone
     std::string typed = {};             // at an interactive shell's prompt, when args start one
+    bool refused = false;               // nothing may be written
 };
 
 TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
     const auto none = [](TerminalChild&) {};
     const std::vector<std::string> direct = {"-c", "exec \"$0\" install \"$1\"", "FLASH", "FILE"};
     const std::vector<std::string> interactive = {"--norc", "--noprofile", "-is", "FLASH", "FILE"};
+    const auto limited = [](const std::string& limit) {
+        return std::vector<std::string>{"-c", limit + "; exec \"$0\" --json install \"$1\"",
+                                        "FLASH", "FILE"};
+    };
     // The job stops once the transfer has ended; fg lets it finish.
     const auto stoppedThenContinued = [](TerminalChild& t) {
         EXPECT_TRUE(t.WaitForOutput("Stopped", kEndLimit)) << t.Screen();
@@ -144,6 +150,17 @@ TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
          cli::kExitSuccess,
          {kTextRebooting},
          "stty tostop; \"$1\" install \"$2\" & wait $!; exit $?"},
+        // Raised to the hard limit, which has none.
+        {"a soft CPU-time limit", limited("ulimit -S -t 1"), none, none, cli::kExitSuccess, {}},
+        // Short of the margin alone; enough for a sanitizer build to reach the check.
+        {"a hard CPU-time limit",
+         limited("ulimit -t 5"),
+         none,
+         none,
+         cli::kExitResources,
+         {"The CPU-time limit, 5 s (ulimit -t), is too short", "\"limit_ms\": 5000"},
+         "",
+         true},
     };
     for (const Disturbance& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,14 +174,18 @@ TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
         if (!c.typed.empty()) {
             child.Type(c.typed + "\n");
         }
-        ASSERT_TRUE(WaitForCapturedWrites(capture, 1, kStartLimit)) << child.Screen();
+        ASSERT_TRUE(c.refused || WaitForCapturedWrites(capture, 1, kStartLimit)) << child.Screen();
         c.disturb(child);
-        ASSERT_TRUE(WaitForCapturedWrites(capture, 67, kEndLimit)) << child.Screen();
+        ASSERT_TRUE(c.refused || WaitForCapturedWrites(capture, 67, kEndLimit)) << child.Screen();
         c.afterwards(child);
         EXPECT_EQ(child.Finish(kEndLimit), c.status) << child.Screen();
         for (const char* text : c.onScreen) {
             EXPECT_NE(child.Screen().find(text), std::string::npos) << text << "\n"
                                                                     << child.Screen();
+        }
+        if (c.refused) {
+            EXPECT_TRUE(ReadCapture(capture).empty());
+            continue;
         }
         const CaptureLateness late = MeasureCaptureLateness(capture, m_sample);
         ASSERT_EQ(late.error, "");

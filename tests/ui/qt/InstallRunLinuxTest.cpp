@@ -1,6 +1,9 @@
 // The window's run beside the Linux backend's peers: idle connections to the instance
-// endpoint, the login manager's sleep inhibitor, a machine without a system bus, signals.
+// endpoint, the login manager's sleep inhibitor, a machine without a system bus, signals, a
+// CPU-time limit.
 #include <signal.h>
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -111,6 +114,31 @@ TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemA
     ASSERT_EQ(kill(getpid(), SIGHUP), 0);
     EXPECT_TRUE(ServeUntil([&] { return probe.endedBy == SIGHUP; }, 10s));
     EXPECT_EQ(sessionSignals.Refused(), refusedBefore + static_cast<int>(std::size(sent)));
+}
+
+// In a child whose hard CPU-time limit leaves 8 s to 9 s, less than the run's margin alone:
+// the run is refused in the status line before the first write. Ends with 0 when so.
+class InstallRunDeathTest : public InstallRun {
+protected:
+    [[noreturn]] void RunUnderLimit() {
+        timespec used{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+        const auto seconds = static_cast<rlim_t>(used.tv_sec + 9);
+        const rlimit limit{seconds, seconds};
+        setrlimit(RLIMIT_CPU, &limit);
+        StartRun("", samples::BuildSampleFirmware().file);
+        const std::string status = RunEnded() ? Text(IDC_STATUS) : "";
+        std::_Exit(status.starts_with("The CPU-time limit, ") &&
+                           status.ends_with("; nothing was written.") &&
+                           ReadCapture(m_capture).empty()
+                       ? 0
+                       : 1);
+    }
+};
+
+TEST_F(InstallRunDeathTest, ACpuTimeLimitTooShortForTheTransferIsRefused) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunUnderLimit(), testing::ExitedWithCode(0), "");
 }
 
 // A folder where the lock file should be: the lock cannot be taken there, and says why.
