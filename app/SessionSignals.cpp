@@ -18,6 +18,9 @@ CSessionSignals::CSessionSignals()
 
 CSessionSignals::CSessionSignals(Actions actions)
     : m_actions(std::move(actions)), m_watcher([this](int signal) { OnSignal(signal); }) {
+    // A reader of the error stream that has gone (`2>&1 | head`) makes a write there fail
+    // instead of ending the program, a refusal's message during a transfer included.
+    tern::platform::IgnoreBrokenPipe();
     g_current = this;
 }
 
@@ -51,9 +54,9 @@ void CSessionSignals::OnSignal(int signal) {
     if (m_dlg && m_dlg->RefuseSessionEnd()) {
         ++m_refused;
         std::fprintf(stderr,
-                     "tern-update: signal %d refused: the firmware transfer is running and must "
-                     "not be cut off.\n",
-                     signal);
+                     "tern-update: %s refused: the firmware transfer is running and must not be "
+                     "cut off.\n",
+                     tern::platform::SignalText(signal).c_str());
         return;
     }
     if (tern::platform::IsJobStop(signal)) {

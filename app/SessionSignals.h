@@ -1,9 +1,12 @@
-// What a person's session does to the window's process from outside the window: the terminal
-// that started it closed or hung up (SIGHUP), Ctrl+C or Ctrl+\ typed there, a logout or a
-// kill (SIGTERM), Ctrl+Z. Each is handed to a watcher instead of acting at once. While a run
-// writes firmware the window refuses it, as it refuses Escape and the close box: a transfer
-// cut off leaves the device half-programmed. Otherwise it acts as it always would: Ctrl+Z
-// stops the program, the others end it with 128 + the signal's number.
+// What a person's session, other programs and the system do to the window's process from
+// outside the window: the terminal that started it closed or hung up (SIGHUP), Ctrl+C or
+// Ctrl+\ typed there, a logout or a kill (SIGTERM), Ctrl+Z, and every other signal the
+// platform's interrupt watcher holds (SIGUSR1, SIGXCPU, SIGPWR, the real-time signals, ...).
+// Each is handed to a watcher instead of acting at once. While a run writes firmware the
+// window refuses it, as it refuses Escape and the close box: a transfer cut off leaves the
+// device half-programmed. Otherwise it acts as it always would: Ctrl+Z, SIGTTIN and SIGTTOU
+// stop the program, the others end it with 128 + the signal's number. SIGPIPE is ignored, as
+// tern-flash ignores it: a write to a pipe whose reader has gone fails instead.
 //
 // Make it before any other thread starts (first thing in main), so that every thread leaves
 // these signals to it.

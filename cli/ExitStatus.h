@@ -9,7 +9,8 @@ enum ExitStatus : int {
     kExitDeviceLink = 2,  // the device link or discovery failed, or another install runs
     kExitFile = 3,        // the update file did not load
     kExitTransfer = 4,    // the transfer failed (for check: would fail)
-    kExitResources = 5,   // a limit of the system (memory) cannot cover the run: nothing written
+    kExitResources = 5,   // a limit of the system (CPU time, memory) cannot cover the transfer;
+                          // nothing was written
     // An install ended by a signal before its transfer began exits with 128 + the signal's
     // number, as a shell reports a program the signal ended: 130 for Ctrl+C, 143 for SIGTERM.
     kExitSignalBase = 128,

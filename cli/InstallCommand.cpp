@@ -200,13 +200,15 @@ InstallReport RunInstall(const std::string& path, Console& console, InterruptGat
     if (const int signal = interrupts.InterruptedBy()) {
         return Interrupted(std::move(report), console, signal);
     }
-    // The lock, and the inhibitors that keep the machine up, before the bus is looked at;
-    // given back when the run ends, however it ends.
+    // The processor-time limit, the lock, and the inhibitors that keep the machine up, before
+    // the bus is looked at; given back when the run ends, however it ends.
     InstallSession installSession;
-    const InstallSession::Begun begun = installSession.Begin();
+    const InstallSession::Begun begun = installSession.Begin(report.plan->durationMs);
+    report.cpuTime = begun.cpu;
     if (!begun.ok) {
-        return Failed(std::move(report), console, kExitDeviceLink,
-                      InstallSession::LongRefusal(begun.lock));
+        return Failed(std::move(report), console,
+                      begun.cpu.Covered() ? kExitDeviceLink : kExitResources,
+                      InstallSession::LongRefusal(begun));
     }
     for (const std::string& notice : begun.notices) {
         Warn(report, console, notice);

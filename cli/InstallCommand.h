@@ -18,8 +18,9 @@
 namespace tern::cli {
 
 // Ends with the exit status: success; device link failure (also while another install holds
-// the lock); file failure; transfer failure; or 128 + the signal that `interrupts` received
-// before the transfer began. Initialises the component runtime on the calling thread and
+// the lock); file failure; transfer failure; resources (the processor-time limit cannot cover
+// the transfer); or 128 + the signal that `interrupts` received before the transfer began, or
+// held during it. Initialises the component runtime on the calling thread and
 // releases every device-link handle before it returns. With `expectedSha256`, the file is
 // loaded first and refused as a file failure, before the lock is taken or the bus is looked
 // at, unless its loaded image has that digest.

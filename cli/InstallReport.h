@@ -14,6 +14,7 @@
 #include "engine/FileSummary.h"
 #include "engine/ScheduleKept.h"
 #include "platform/ComponentIdentity.h"
+#include "session/InstallSession.h"
 
 namespace tern::cli {
 
@@ -36,6 +37,7 @@ struct InstallReport {
     std::optional<DiscoveryRecord> discovery;               // once the install lock was taken
     std::optional<platform::ComponentIdentity> deviceLink;  // once discovery found a component
     std::optional<FileSummary> file;                        // once the file has loaded
+    std::optional<InstallSession::CpuTimeCheck> cpuTime;    // once the limit was looked at
     std::optional<DryRunReport> plan;
     std::optional<TransferRecord> transfer;  // once the transfer has run
     std::vector<std::string> warnings;       // what was said on the error stream, short of failing

@@ -1,10 +1,12 @@
-// What the session's signals do to an installation: Ctrl+C (SIGINT), SIGTERM, a closed
-// terminal or a dropped connection (SIGHUP), Ctrl+\ (SIGQUIT) and Ctrl+Z (SIGTSTP).
-// Before the play the first four end the run: the gate records the signal and stops what is
-// waiting (the discovery worker), and the run cleans up and ends; Ctrl+Z stops the program as
-// usual. During the play each one is held, with a message, because a cut-off or stopped
-// transfer leaves the device with part of its firmware; once the play has ended the run acts
-// on what was held: it ends with 128 + the signal's number, or stops for Ctrl+Z.
+// What signals do to an installation: the session's, Ctrl+C (SIGINT), SIGTERM, a closed
+// terminal or a dropped connection (SIGHUP), Ctrl+\ (SIGQUIT) and Ctrl+Z (SIGTSTP), and every
+// other one the platform's interrupt watcher holds (SIGUSR1, SIGXCPU, the real-time signals,
+// ...). Before the play those that end a program end the run: the gate records the signal and
+// stops what is waiting (the discovery worker), and the run cleans up and ends; Ctrl+Z (and
+// SIGTTIN, SIGTTOU) stops the program as usual. During the play each one is held, with a
+// message, because a cut-off or stopped transfer leaves the device with part of its firmware;
+// once the play has ended the run acts on what was held: it ends with 128 + the signal's
+// number, or stops for Ctrl+Z, SIGTTIN or SIGTTOU.
 #pragma once
 
 #include <functional>

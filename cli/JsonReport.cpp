@@ -127,6 +127,13 @@ Json DeviceLinkJson(const platform::ComponentIdentity& link) {
     return {{"library", link.library}, {"simulated", link.simulation}};
 }
 
+Json CpuTimeJson(const InstallSession::CpuTimeCheck& cpu) {
+    return {{"limit_ms", cpu.allowance.limited ? Json(cpu.allowance.limitMs) : Json(nullptr)},
+            {"used_ms", cpu.allowance.usedMs},
+            {"needed_ms", cpu.neededMs},
+            {"covered", cpu.Covered()}};
+}
+
 // The transfer itself; a place for more records of the play beside its outcome and timing.
 Json TransferJson(const TransferRecord& transfer) {
     return {{"outcome", Outcome(transfer.status, transfer.message)},
@@ -181,6 +188,7 @@ std::string InstallDocument(const InstallReport& report) {
     doc["discovery"] = OrNull(report.discovery, DiscoveryJson);
     doc["file"] = OrNull(report.file, FileJson);
     doc["dry_run"] = OrNull(report.plan, DryRunJson);
+    doc["cpu_time"] = OrNull(report.cpuTime, CpuTimeJson);
     doc["install"] = OrNull(report.transfer, TransferJson);
     doc["warnings"] = report.warnings;
     return Dump(doc);

@@ -26,8 +26,10 @@ constexpr char kExitStatuses[] =
     "Exit status: 0 success, 1 usage error, 2 device link or discovery failure (or another\n"
     "installation is running), 3 the file did not load or is refused (its transfer would\n"
     "fail, it holds no firmware, or its schedule is too long), 4 the transfer failed,\n"
-    "128+N install ended by signal N: before its transfer began (130 Ctrl+C, 143 SIGTERM,\n"
-    "129 a closed terminal), or held during it and acted on once it had ended.";
+    "5 nothing was written: a limit of the system (the CPU-time limit, ulimit -t) cannot\n"
+    "cover the transfer, 128+N install ended by signal N: before its transfer began\n"
+    "(130 Ctrl+C, 143 SIGTERM, 129 a closed terminal), or held during it and acted on once\n"
+    "it had ended.";
 
 // A SHA-256 as published: 64 hex digits, either case.
 const CLI::Validator kSha256Hex(
@@ -124,8 +126,9 @@ int Run(int argc, char** argv) {
         ->type_name("HEX")
         ->check(kSha256Hex);
     install->footer(std::string("Ctrl+C, Ctrl+\\, SIGTERM or a closed terminal ends the program "
-                                "until the transfer begins; while it runs they, and Ctrl+Z, are "
-                                "held until it has ended.\n\n") +
+                                "until the transfer begins; while it runs they, Ctrl+Z and every "
+                                "other signal a program can catch are held until it has ended. "
+                                "SIGKILL and SIGSTOP cannot be held.\n\n") +
                     kExitStatuses);
 
     const bool jsonBeforeOperands = JsonBeforeOperands(argc, argv);

@@ -1,7 +1,11 @@
-// Delivers what a person's session does to a program to a handler instead of ending or
-// stopping the process: on Linux SIGHUP (the terminal or the connection went away), SIGINT
-// (Ctrl+C), SIGQUIT (Ctrl+\), SIGTERM (logout, kill) and SIGTSTP (Ctrl+Z); on Windows Ctrl+C
-// and Ctrl+Break on the console (given as SIGINT, the signal a terminal sends for Ctrl+C).
+// Delivers what a person's session, other programs and the system do to a program to a
+// handler instead of ending or stopping the process: on Linux every signal that would end or
+// stop it and that a program may catch, from SIGHUP (the terminal or the connection went away),
+// SIGINT (Ctrl+C), SIGQUIT (Ctrl+\), SIGTERM (logout, kill) and SIGTSTP (Ctrl+Z) to SIGUSR1,
+// SIGXCPU, SIGPWR and the real-time signals (the list is in the backend). SIGKILL and SIGSTOP
+// no program can hold, and the signals of the program's own fault keep their default. On
+// Windows Ctrl+C and Ctrl+Break on the console (given as SIGINT, the signal a terminal sends
+// for Ctrl+C).
 // The handler decides what each one does. It runs on a thread of the watcher's or of the
 // system's, never on the thread that created the watcher, and must not wait for that thread.
 //
@@ -46,12 +50,13 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-// Whether `signal` asks the program to stop until continued (Ctrl+Z) rather than to end.
+// Whether `signal` asks the program to stop until continued (Ctrl+Z; on Linux also SIGTTIN
+// and SIGTTOU) rather than to end.
 bool IsJobStop(int signal);
 
 // "Ctrl+C (SIGINT)", "the terminal's hang-up (SIGHUP)": a signal as the person caused it.
 std::string SignalText(int signal);
-// The backend's part of that: its own signals' words, or nullptr.
-const char* BackendSignalText(int signal);
+// The backend's part of that: its own signals' words, or empty.
+std::string BackendSignalText(int signal);
 
 }  // namespace tern::platform

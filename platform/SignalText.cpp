@@ -13,7 +13,7 @@ std::string SignalText(int signal) {
         default:
             break;
     }
-    if (const char* text = BackendSignalText(signal)) {
+    if (std::string text = BackendSignalText(signal); !text.empty()) {
         return text;
     }
     return "signal " + std::to_string(signal);

@@ -66,9 +66,9 @@ uint32_t InstallThread(THREADPARAM* param) {
     // What a person trying to log out or shut down is shown meanwhile (Windows).
     pDlg->SetShutdownBlockReason(tern::platform::kSleepInhibitorWhy);
 
-    // One writer per device: while another program installs, this run writes nothing and
-    // ends as a failure that says why. The window has no room for what could not be
-    // inhibited; the run goes on without it.
+    // One writer per device, and a processor-time limit that lasts the whole transfer: when
+    // either refuses, this run writes nothing and ends as a failure that says why. The window
+    // has no room for what could not be inhibited; the run goes on without it.
     tern::InstallSession session({.inhibitLogout = true});
     tern::InstallSession::Begun begun;
     // Room to report the outcome, given back once the transfer has ended. Without it, or
@@ -78,7 +78,7 @@ uint32_t InstallThread(THREADPARAM* param) {
     try {
         memory = reserve.Take();
         if (memory) {
-            begun = session.Begin();
+            begun = session.Begin(pDlg->m_nScheduleMs);
         }
     } catch (const std::bad_alloc&) {
         memory = false;
@@ -98,7 +98,7 @@ uint32_t InstallThread(THREADPARAM* param) {
         pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgNoMemory));
     } else if (!begun.ok) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
-        pDlg->m_Status.SetWindowText(tern::InstallSession::ShortRefusal(begun.lock));
+        pDlg->m_Status.SetWindowText(tern::InstallSession::ShortRefusal(begun));
     } else if (!transferred) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
         pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgCommunication));

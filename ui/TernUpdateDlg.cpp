@@ -158,7 +158,8 @@ bool CTernUpdateDlg::LoadAndJudge() {
         if (!g_DataPlay.LoadFile(m_strPath)) {
             return false;
         }
-        if (tern::RunDryRun(g_DataPlay).verdict.Accepted()) {
+        if (const tern::DryRunReport plan = tern::RunDryRun(g_DataPlay); plan.verdict.Accepted()) {
+            m_nScheduleMs = plan.durationMs;
             return true;
         }
         // Its transfer is known to go wrong, or it holds no firmware: refused before anything

@@ -53,6 +53,9 @@ public:
     tern::platform::CProgressCtrl m_Progress;
     std::string m_strPath;
     int32_t m_nTempo = 0;
+    // How long the loaded file's transfer lasts, from its dry run at Browse: what the run
+    // checks the processor-time limit against.
+    uint32_t m_nScheduleMs = 0;
     // Written whole by the workers, read by the window: atomic words.
     std::atomic<int32_t> m_nStatus{0};
     std::atomic<int32_t> m_nBusy{0};

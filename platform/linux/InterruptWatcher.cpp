@@ -15,14 +15,29 @@
 namespace tern::platform {
 namespace {
 
+// Every signal that ends or stops a program by default and that a program may catch, each of
+// which would cut a transfer off: the session's (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP),
+// other programs' and the system's (SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
+// SIGXFSZ, SIGPWR, SIGSTKFLT, SIGIO, the real-time signals), the terminal's for a background
+// job (SIGTTIN, SIGTTOU). While SIGTTOU is blocked the system lets a background job's output
+// to its terminal through instead of stopping the job, and a background read fails instead.
+// Left to their default: what no program can hold (SIGKILL, SIGSTOP); what reports the
+// program's own fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS), which must
+// end it where it went wrong; SIGPIPE, which the program ignores or leaves to the failing
+// write's thread; and those that do nothing by default (SIGCHLD, SIGCONT, SIGURG, SIGWINCH),
+// on which libraries rely.
 sigset_t WatchedSignals() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGHUP);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGQUIT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGTSTP);
+    for (const int signal :
+         {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+          SIGXCPU, SIGXFSZ, SIGPWR, SIGSTKFLT, SIGIO, SIGTTIN, SIGTTOU}) {
+        sigaddset(&set, signal);
+    }
+    // As the C library gives them: it keeps the lowest few for its own threads.
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+        sigaddset(&set, signal);
+    }
     return set;
 }
 
@@ -105,10 +120,13 @@ bool InterruptWatcher::Active() const {
 void InterruptWatcher::HoldEndingRequests(bool /*hold*/) {}
 
 bool IsJobStop(int signal) {
-    return signal == SIGTSTP;
+    return signal == SIGTSTP || signal == SIGTTIN || signal == SIGTTOU;
 }
 
-const char* BackendSignalText(int signal) {
+std::string BackendSignalText(int signal) {
+    if (signal >= SIGRTMIN && signal <= SIGRTMAX) {
+        return "real-time signal SIGRTMIN+" + std::to_string(signal - SIGRTMIN);
+    }
     switch (signal) {
         case SIGHUP:
             return "the terminal's hang-up (SIGHUP)";
@@ -116,8 +134,32 @@ const char* BackendSignalText(int signal) {
             return "Ctrl+\\ (SIGQUIT)";
         case SIGTSTP:
             return "Ctrl+Z (SIGTSTP)";
+        case SIGUSR1:
+            return "SIGUSR1";
+        case SIGUSR2:
+            return "SIGUSR2";
+        case SIGALRM:
+            return "a timer's alarm (SIGALRM)";
+        case SIGVTALRM:
+            return "a virtual timer's alarm (SIGVTALRM)";
+        case SIGPROF:
+            return "a profiling timer (SIGPROF)";
+        case SIGXCPU:
+            return "the CPU-time limit (SIGXCPU)";
+        case SIGXFSZ:
+            return "the file-size limit (SIGXFSZ)";
+        case SIGPWR:
+            return "a power failure warning (SIGPWR)";
+        case SIGSTKFLT:
+            return "SIGSTKFLT";
+        case SIGIO:
+            return "SIGIO";
+        case SIGTTIN:
+            return "terminal input from the background (SIGTTIN)";
+        case SIGTTOU:
+            return "terminal output from the background (SIGTTOU)";
         default:
-            return nullptr;
+            return {};
     }
 }
 

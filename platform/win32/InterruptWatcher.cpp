@@ -85,8 +85,8 @@ bool IsJobStop(int /*signal*/) {
     return false;  // a console has no job control
 }
 
-const char* BackendSignalText(int /*signal*/) {
-    return nullptr;  // the console's requests all arrive as SIGINT or SIGTERM
+std::string BackendSignalText(int /*signal*/) {
+    return {};  // the console's requests all arrive as SIGINT or SIGTERM
 }
 
 void InterruptWatcher::HoldEndingRequests(bool hold) {

@@ -1,8 +1,10 @@
 // tern-flash install at a real terminal (a pseudo-terminal), disturbed once its transfer is
 // under way as a person's session disturbs it: output stopped with Ctrl+S for longer than the
 // whole transfer while Ctrl+C is held; the terminal closed; Ctrl+\; Ctrl+Z under an
-// interactive shell's job control; a pipe whose reader has gone. Every write goes out on
-// schedule, and the exit status says what happened.
+// interactive shell's job control; a pipe whose reader has gone; and as other programs and
+// the system do: signals, a background job's output under `stty tostop`, a CPU-time limit.
+// Every write goes out on schedule, or none when the run is refused, and the exit status says
+// what happened.
 #include <signal.h>
 
 #include <gtest/gtest.h>
@@ -74,11 +76,25 @@ struct Disturbance {
     std::function<void(TerminalChild&)> afterwards;  // once every write has gone out
     int status;
     std::vector<const char*> onScreen;  // empty when the terminal is gone
+    std::string typed = {};             // at an interactive shell's prompt, when args start one
+    bool refused = false;               // nothing may be written
 };
 
 TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
     const auto none = [](TerminalChild&) {};
     const std::vector<std::string> direct = {"-c", "exec \"$0\" install \"$1\"", "FLASH", "FILE"};
+    const std::vector<std::string> interactive = {"--norc", "--noprofile", "-is", "FLASH", "FILE"};
+    const auto limited = [](const std::string& limit) {
+        return std::vector<std::string>{"-c", limit + "; exec \"$0\" --json install \"$1\"",
+                                        "FLASH", "FILE"};
+    };
+    // The job stops once the transfer has ended; fg lets it finish.
+    const auto stoppedThenContinued = [](TerminalChild& t) {
+        EXPECT_TRUE(t.WaitForOutput("Stopped", kEndLimit)) << t.Screen();
+        t.Type("fg\n");
+        EXPECT_TRUE(t.WaitForOutput("Schedule kept", kEndLimit)) << t.Screen();
+        t.Type("exit $?\n");
+    };
     const Disturbance cases[] = {
         {"the terminal closed",
          direct,
@@ -99,18 +115,52 @@ TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
          none,
          cli::kExitSuccess,
          {}},
-        // The shell stops the job only once the transfer has ended; fg lets it finish.
         {"Ctrl+Z under an interactive shell",
-         {"--norc", "--noprofile", "-i"},
+         interactive,
          [](TerminalChild& t) { t.Type("\x1a"); },
-         [](TerminalChild& t) {
-             EXPECT_TRUE(t.WaitForOutput("Stopped", kEndLimit)) << t.Screen();
-             t.Type("fg\n");
-             EXPECT_TRUE(t.WaitForOutput("Schedule kept", kEndLimit)) << t.Screen();
-             t.Type("exit $?\n");
-         },
+         stoppedThenContinued,
          cli::kExitSuccess,
-         {"Ctrl+Z (SIGTSTP) held", kTextRebooting}},
+         {"Ctrl+Z (SIGTSTP) held", kTextRebooting},
+         "\"$1\" install \"$2\""},
+        // What other programs and the system send.
+        {"SIGUSR1",
+         direct,
+         [](TerminalChild& t) { t.Signal(SIGUSR1); },
+         none,
+         cli::kExitSignalBase + SIGUSR1,
+         {"Interrupt refused: SIGUSR1 is held", "came during the transfer and was held"}},
+        {"a real-time signal",
+         direct,
+         [](TerminalChild& t) { t.Signal(SIGRTMIN + 2); },
+         none,
+         cli::kExitSignalBase + SIGRTMIN + 2,
+         {"real-time signal SIGRTMIN+2 is held", kTextRebooting}},
+        {"SIGTTOU sent to a background job",
+         interactive,
+         [](TerminalChild& t) { t.Type("kill -TTOU %1\n"); },
+         stoppedThenContinued,
+         cli::kExitSuccess,
+         {"(SIGTTOU) held", kTextRebooting},
+         "set -b; \"$1\" install \"$2\" &"},
+        // Its output to the terminal would stop it.
+        {"a background job under stty tostop",
+         interactive,
+         none,
+         none,
+         cli::kExitSuccess,
+         {kTextRebooting},
+         "stty tostop; \"$1\" install \"$2\" & wait $!; exit $?"},
+        // Raised to the hard limit, which has none.
+        {"a soft CPU-time limit", limited("ulimit -S -t 1"), none, none, cli::kExitSuccess, {}},
+        // Short of the margin alone; enough for a sanitizer build to reach the check.
+        {"a hard CPU-time limit",
+         limited("ulimit -t 5"),
+         none,
+         none,
+         cli::kExitResources,
+         {"The CPU-time limit, 5 s (ulimit -t), is too short", "\"limit_ms\": 5000"},
+         "",
+         true},
     };
     for (const Disturbance& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,17 +171,21 @@ TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
         }
         TerminalChild child("/bin/bash", args);
         ASSERT_TRUE(child.Started());
-        if (args.size() == 3) {  // the interactive shell: the command is typed at its prompt
-            child.Type(std::string(TERN_FLASH_EXE) + " install " + m_sample + "\n");
+        if (!c.typed.empty()) {
+            child.Type(c.typed + "\n");
         }
-        ASSERT_TRUE(WaitForCapturedWrites(capture, 1, kStartLimit)) << child.Screen();
+        ASSERT_TRUE(c.refused || WaitForCapturedWrites(capture, 1, kStartLimit)) << child.Screen();
         c.disturb(child);
-        ASSERT_TRUE(WaitForCapturedWrites(capture, 67, kEndLimit)) << child.Screen();
+        ASSERT_TRUE(c.refused || WaitForCapturedWrites(capture, 67, kEndLimit)) << child.Screen();
         c.afterwards(child);
         EXPECT_EQ(child.Finish(kEndLimit), c.status) << child.Screen();
         for (const char* text : c.onScreen) {
             EXPECT_NE(child.Screen().find(text), std::string::npos) << text << "\n"
                                                                     << child.Screen();
+        }
+        if (c.refused) {
+            EXPECT_TRUE(ReadCapture(capture).empty());
+            continue;
         }
         const CaptureLateness late = MeasureCaptureLateness(capture, m_sample);
         ASSERT_EQ(late.error, "");

@@ -1,6 +1,9 @@
 // The window's run beside the Linux backend's peers: idle connections to the instance
-// endpoint, the login manager's sleep inhibitor, a machine without a system bus.
+// endpoint, the login manager's sleep inhibitor, a machine without a system bus, signals, a
+// CPU-time limit.
 #include <signal.h>
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -84,11 +87,14 @@ TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemA
     StartRun("write_latency_us = 20000\n", sample.file);
     const CSessionSignals::Attachment attached(*m_dlg);
     ASSERT_TRUE(ServeUntil([this] { return !ReadLines(m_capture).empty(); }, 60s));
-    // A closed terminal, Ctrl+C and Ctrl+\ typed in it, a logout, Ctrl+Z: to the process.
-    const int sent[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP};
+    // A closed terminal, Ctrl+C and Ctrl+\ typed in it, a logout, Ctrl+Z; other programs'
+    // and the system's: to the process.
+    const int sent[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGTSTP,
+                        SIGUSR1, SIGXCPU, SIGPWR,  SIGTTOU, SIGRTMAX};
     for (const int signal : sent) {
         ASSERT_EQ(kill(getpid(), signal), 0);
     }
+    ASSERT_EQ(kill(getpid(), SIGPIPE), 0);  // ignored: neither refused nor acted on
     EXPECT_TRUE(ServeUntil(
         [&] {
             return sessionSignals.Refused() == refusedBefore + static_cast<int>(std::size(sent));
@@ -103,9 +109,36 @@ TEST_F(InstallRun, WhileItWritesTheWindowRefusesTheSessionsSignalsAndActsOnThemA
     // Once the run has ended they act as they always have.
     ASSERT_EQ(kill(getpid(), SIGTSTP), 0);
     EXPECT_TRUE(ServeUntil([&] { return probe.stops == 1; }, 10s));
+    ASSERT_EQ(kill(getpid(), SIGTTIN), 0);
+    EXPECT_TRUE(ServeUntil([&] { return probe.stops == 2; }, 10s));
     ASSERT_EQ(kill(getpid(), SIGHUP), 0);
     EXPECT_TRUE(ServeUntil([&] { return probe.endedBy == SIGHUP; }, 10s));
     EXPECT_EQ(sessionSignals.Refused(), refusedBefore + static_cast<int>(std::size(sent)));
+}
+
+// In a child whose hard CPU-time limit leaves 8 s to 9 s, less than the run's margin alone:
+// the run is refused in the status line before the first write. Ends with 0 when so.
+class InstallRunDeathTest : public InstallRun {
+protected:
+    [[noreturn]] void RunUnderLimit() {
+        timespec used{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+        const auto seconds = static_cast<rlim_t>(used.tv_sec + 9);
+        const rlimit limit{seconds, seconds};
+        setrlimit(RLIMIT_CPU, &limit);
+        StartRun("", samples::BuildSampleFirmware().file);
+        const std::string status = RunEnded() ? Text(IDC_STATUS) : "";
+        std::_Exit(status.starts_with("The CPU-time limit, ") &&
+                           status.ends_with("; nothing was written.") &&
+                           ReadCapture(m_capture).empty()
+                       ? 0
+                       : 1);
+    }
+};
+
+TEST_F(InstallRunDeathTest, ACpuTimeLimitTooShortForTheTransferIsRefused) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunUnderLimit(), testing::ExitedWithCode(0), "");
 }
 
 // A folder where the lock file should be: the lock cannot be taken there, and says why.
