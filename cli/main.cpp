@@ -114,7 +114,15 @@ int main(int argc, char** argv) {
     const bool jsonBeforeOperands = JsonBeforeOperands(argc, argv);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
+    } catch (const CLI::ParseError& caught) {
+        // An operand found missing may only be missing because an unknown option stood in its
+        // place (`check --bogus`): the option set aside is the fault to name then.
+        std::optional<CLI::ExtrasError> unexpected;
+        if (const std::vector<std::string> extras = app.remaining(true);
+            dynamic_cast<const CLI::RequiredError*>(&caught) && !extras.empty()) {
+            unexpected.emplace(extras);
+        }
+        const CLI::ParseError& e = unexpected ? *unexpected : caught;
         // Help and version end with 0; every other parse failure is a usage error.
         if (app.exit(e) == 0) {
             return tern::cli::kExitSuccess;

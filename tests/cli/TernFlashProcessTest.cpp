@@ -192,6 +192,7 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
     struct Case {
         std::vector<std::string> args;  // with "--json"
         nlohmann::json command;         // the subcommand the parse reached, if any
+        std::string named = "";         // what the message must name
     };
     const Case cases[] = {
         {{"--json"}, nullptr},
@@ -202,6 +203,10 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
         {{"install", "--sha256", std::string(63, 'a') + "g", m_small, "--json"}, "install"},
         // "--" ends the subcommand, which takes no more operands; the flag follows.
         {{"check", m_small, "--", "--json", "extra"}, "check"},
+        // An unknown option is named, not the operand it stood in for.
+        {{"check", "--bogus", "--json"}, "check", "--bogus"},
+        {{"--json", "check", "--bogus"}, "check", "--bogus"},
+        {{"check", m_small, "--bogus", "--json"}, "check", "--bogus"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -221,6 +226,7 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
         EXPECT_EQ(doc["exit_status"], cli::kExitUsage);
         EXPECT_EQ(doc["error"]["status"], cli::kExitUsage);
         EXPECT_EQ(doc["error"]["message"], json.Err().substr(0, json.Err().find('\n')));
+        EXPECT_NE(doc["error"]["message"].get<std::string>().find(c.named), std::string::npos);
     }
     // Before any command, "--" makes it an operand, not the flag.
     ChildProcess operand = Run({"--", "--json"});
