@@ -35,7 +35,14 @@ protected:
         samples::MakeSmf(
             0, 480,
             {TrackWriter().SysEx(0, {0x01, 0x02}).SysEx(48, {0x03}).EndOfTrack().Events()}));
+    // One track chunk more than an update file may have.
+    const std::string m_seventeen =
+        m_dir.Write("seventeen.mid",
+                    samples::MakeSmf(1, 480, std::vector(17, TrackWriter().EndOfTrack().Events())));
 };
+
+constexpr char kTooManyTracks[] =
+    "File format error!! The header names 17 track chunks; an update file has 1 to 16.";
 
 TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
     const std::string failing = m_dir.Write(
@@ -69,6 +76,8 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
          "",
          "could not be opened"},
         {"", {"check", m_small}, cli::kExitSuccess, kTextRebooting, ""},
+        {"", {"check", m_seventeen}, cli::kExitFile, "", kTooManyTracks},
+        {"", {"install", m_seventeen}, cli::kExitFile, "", kTooManyTracks},
         {"",
          {"check", failing},
          cli::kExitFile,
@@ -130,6 +139,7 @@ TEST_F(TernFlashProcess, WithJsonStandardOutputIsOneDocumentAndNothingElseChange
         {"create_fails = 1\n", {"list"}, false, cli::kExitDeviceLink, "/nodes", nullptr, ""},
         {"", {"check", m_sample}, false, cli::kExitSuccess, "/dry_run/writes", 67, ""},
         {"", {"check", bad}, true, cli::kExitFile, "/file", nullptr, ""},
+        {"", {"check", m_seventeen}, false, cli::kExitFile, "/error/message", kTooManyTracks, ""},
         {"", {"check", failing}, false, cli::kExitFile, "/dry_run/failure/event", 2, ""},
         {"", {"install", m_small}, true, cli::kExitSuccess, "/install/outcome/status", 255, ""},
         {"write_fails_at = 1\n",
