@@ -9,6 +9,9 @@ enum ExitStatus : int {
     kExitDeviceLink = 2,  // the device link or discovery failed, or another install runs
     kExitFile = 3,        // the update file did not load
     kExitTransfer = 4,    // the transfer failed (for check: would fail)
+    // The command did its work, but its standard output could not be written (a full disk,
+    // /dev/full): a script must not take the missing document or text for the result.
+    kExitOutput = 6,
     // An install ended by a signal before its transfer began exits with 128 + the signal's
     // number, as a shell reports a program the signal ended: 130 for Ctrl+C, 143 for SIGTERM.
     kExitSignalBase = 128,

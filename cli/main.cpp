@@ -24,6 +24,7 @@ constexpr char kExitStatuses[] =
     "Exit status: 0 success, 1 usage error, 2 device link or discovery failure (or another\n"
     "installation is running), 3 the file did not load or is refused (its transfer would\n"
     "fail, it holds no firmware, or its schedule is too long), 4 the transfer failed,\n"
+    "6 the command did its work but its output could not be written (a full disk),\n"
     "128+N install ended by signal N: before its transfer began (130 Ctrl+C, 143 SIGTERM,\n"
     "129 a closed terminal), or held during it and acted on once it had ended.";
 
@@ -69,9 +70,23 @@ int Install(const std::string& path, const std::optional<tern::platform::Sha256D
     return report.result.exitStatus;
 }
 
-}  // namespace
+// A command that did its work but could not write its output to standard output (a full
+// disk, /dev/full) ends with a status of its own, so a script cannot take the missing text or
+// document for the result. A command that failed keeps its own status, and a reader that went
+// away (`| head`) took what it wanted.
+int AfterOutput(int status) {
+    std::cout.flush();
+    if (std::cout.good() || status != tern::cli::kExitSuccess ||
+        tern::platform::StandardOutputReaderGone()) {
+        return status;
+    }
+    std::cerr << "Standard output could not be written (a full disk or device?): the output is "
+                 "incomplete."
+              << std::endl;
+    return tern::cli::kExitOutput;
+}
 
-int main(int argc, char** argv) {
+int RunCommandLine(int argc, char** argv) {
     // A reader that goes away (`| head`) makes a write fail, never ends the program: least of
     // all during a transfer, which no output can hold back.
     tern::platform::IgnoreBrokenPipe();
@@ -154,4 +169,10 @@ int main(int argc, char** argv) {
         return Install(installPath, sha256, format);
     }
     return tern::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return AfterOutput(RunCommandLine(argc, argv));
 }

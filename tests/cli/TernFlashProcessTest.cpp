@@ -255,6 +255,48 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
     EXPECT_EQ(version.Out(), "tern-flash 1.0.0\n");
 }
 
+#ifndef _WIN32
+// What the system refuses a whole process, made real in the shell that starts it: its
+// standard output (/dev/full).
+class TernFlashLimits : public TernFlashProcess {
+protected:
+    ChildProcess Shell(const std::string& script, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-c",
+                                   "for fd in /proc/$$/fd/*; do n=${fd##*/}; "
+                                   "[ \"$n\" -gt 2 ] && eval \"exec $n>&-\"; done; " +
+                                       script + "; exec \"$0\" \"$@\"",
+                                   TERN_FLASH_EXE});
+        return ChildProcess("/bin/bash", args, m_dir.PathOf("stderr.txt"));
+    }
+};
+
+TEST_F(TernFlashLimits, OutputThatCannotBeWrittenEndsWithItsOwnStatus) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string inErr;
+    };
+    const std::string unwritten = "Standard output could not be written";
+    const Case cases[] = {
+        {{"check", m_small, "--json"}, cli::kExitOutput, unwritten},
+        {{"check", m_small}, cli::kExitOutput, unwritten},
+        {{"list"}, cli::kExitOutput, unwritten},
+        {{"--help"}, cli::kExitOutput, unwritten},
+        {{"install", m_small, "--json"}, cli::kExitOutput, unwritten},
+        // A command that failed keeps its own status.
+        {{"check", m_seventeen, "--json"}, cli::kExitFile, kTooManyTracks},
+        {{"check", "--bogus", "--json"}, cli::kExitUsage, "--bogus"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        ChildProcess child = Shell("exec >/dev/full", c.args);
+        EXPECT_EQ(child.Finish(), c.status) << child.Err();
+        EXPECT_NE(child.Err().find(c.inErr), std::string::npos) << child.Err();
+        EXPECT_EQ(child.Err().find(unwritten) != std::string::npos, c.status == cli::kExitOutput);
+    }
+}
+#endif
+
 TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {
     platform::InstallLock held;
     ASSERT_TRUE(held.TryAcquire().Taken());
