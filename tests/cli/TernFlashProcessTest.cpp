@@ -2,6 +2,7 @@
 // simulator, the install lock across processes, and Ctrl+C as a user sends it. An install
 // waits out discovery's two-second settle pause in real time, so there are only a few.
 #include <csignal>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -257,7 +258,8 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
 
 #ifndef _WIN32
 // What the system refuses a whole process, made real in the shell that starts it: its
-// standard output (/dev/full).
+// standard output (/dev/full), and descriptors (a limit of open files, after the shell has
+// closed what this test process leaves open).
 class TernFlashLimits : public TernFlashProcess {
 protected:
     ChildProcess Shell(const std::string& script, std::vector<std::string> args) {
@@ -294,6 +296,29 @@ TEST_F(TernFlashLimits, OutputThatCannotBeWrittenEndsWithItsOwnStatus) {
         EXPECT_NE(child.Err().find(c.inErr), std::string::npos) << child.Err();
         EXPECT_EQ(child.Err().find(unwritten) != std::string::npos, c.status == cli::kExitOutput);
     }
+}
+
+TEST_F(TernFlashLimits, RunningOutOfDescriptorsIsNamedAtTheStepItHits) {
+    // From a limit too low for the install to get anywhere up to the one it gets through
+    // with: every refusal on the way names the cause, with the status of the step it hit.
+    std::set<int> statuses;
+    int limit = 4;
+    for (; limit <= 32; ++limit) {
+        SCOPED_TRACE(limit);
+        ChildProcess child = Shell("ulimit -n " + std::to_string(limit), {"install", m_small});
+        const int status = child.Finish();
+        if (status == cli::kExitSuccess) {
+            break;
+        }
+        EXPECT_TRUE(status == cli::kExitFile || status == cli::kExitDeviceLink) << child.Err();
+        const std::vector<std::string> err = Lines(child.Err());
+        ASSERT_FALSE(err.empty());
+        EXPECT_NE(err.back().find("too many open files"), std::string::npos) << child.Err();
+        EXPECT_EQ(child.Err().find(MessageText(kMsgNoInterface)), std::string::npos);
+        statuses.insert(status);
+    }
+    EXPECT_LE(limit, 32) << "the install never got through";
+    EXPECT_EQ(statuses, (std::set<int>{cli::kExitFile, cli::kExitDeviceLink}));
 }
 #endif
 
