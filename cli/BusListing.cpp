@@ -6,6 +6,7 @@
 
 #include "cli/DeviceLinkSession.h"
 #include "cli/HexText.h"
+#include "cli/RootFailure.h"
 #include "devlink/CorvoRoot.h"
 #include "devlink/DiscoveryAttempt.h"
 #include "status/StatusCodes.h"
@@ -53,8 +54,8 @@ size_t BusListing::Ostrels() const {
 BusListing ReadBusListing() {
     BusListing listing;
     DeviceLinkSession session;
-    if (FAILED(CreateCorvoAsync(&g_pCorvoAsync))) {
-        listing.result.Fail(kExitDeviceLink, MessageText(kMsgNoInterface));
+    if (const HRESULT created = CreateCorvoAsync(&g_pCorvoAsync); FAILED(created)) {
+        listing.result.Fail(kExitDeviceLink, RootFailureText(created));
         return listing;
     }
     listing.deviceLink = DeviceLinkIdentity();

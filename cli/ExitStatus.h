@@ -11,6 +11,9 @@ enum ExitStatus : int {
     kExitTransfer = 4,    // the transfer failed (for check: would fail)
     kExitResources = 5,   // a limit of the system (CPU time, memory) cannot cover the transfer;
                           // nothing was written
+    // The command did its work, but its standard output could not be written (a full disk,
+    // /dev/full): a script must not take the missing document or text for the result.
+    kExitOutput = 6,
     // An install ended by a signal before its transfer began exits with 128 + the signal's
     // number, as a shell reports a program the signal ended: 130 for Ctrl+C, 143 for SIGTERM.
     kExitSignalBase = 128,

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/RootFailure.h"
 #include "status/StatusCodes.h"
 
 namespace tern::cli {
@@ -12,11 +13,14 @@ void TerminalDiscoveryView::SetStatusText(const char* text) {
     }
     // The worker stores a failure code before it shows the failure's message.
     if (IsFailure(m_status.load())) {
+        std::string failure;
         {
             std::lock_guard lock(m_mutex);
-            m_record.failure = text;
+            failure = m_rootFailure.empty() ? std::string(text) : std::move(m_rootFailure);
+            m_rootFailure.clear();
+            m_record.failure = failure;
         }
-        m_console.Err(text);
+        m_console.Err(failure);
     } else {
         m_console.Out(text);
     }
@@ -47,6 +51,11 @@ void TerminalDiscoveryView::SetStatus(int32_t status) {
                              std::to_string(status) + " (" + attempt.meaning + ")";
     lock.unlock();
     m_console.Out(line);
+}
+
+void TerminalDiscoveryView::SetRootFailure(HRESULT result) {
+    std::lock_guard lock(m_mutex);
+    m_rootFailure = RootFailureText(result);
 }
 
 DiscoveryRecord TerminalDiscoveryView::Record() const {

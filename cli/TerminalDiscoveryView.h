@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "cli/Console.h"
 #include "cli/DiscoveryRecord.h"
@@ -21,6 +22,8 @@ public:
     void SetStatusText(const char* text) override;
     void SetOutputPort(const char* text) override;
     void SetStatus(int32_t status) override;
+    // Says what the system named instead of the window's message, where that would mislead.
+    void SetRootFailure(HRESULT result) override;
 
     // True once discovery has announced the open firmware port.
     bool PortOpen() const { return m_portOpen.load(); }
@@ -34,6 +37,7 @@ private:
     std::atomic<bool> m_portOpen{false};
     mutable std::mutex m_mutex;
     DiscoveryRecord m_record;
+    std::string m_rootFailure;  // said in place of the next failure message, when not empty
 };
 
 }  // namespace tern::cli

@@ -26,8 +26,9 @@ constexpr char kExitStatuses[] =
     "Exit status: 0 success, 1 usage error, 2 device link or discovery failure (or another\n"
     "installation is running), 3 the file did not load or is refused (its transfer would\n"
     "fail, it holds no firmware, or its schedule is too long), 4 the transfer failed,\n"
-    "5 nothing was written: a limit of the system (the CPU-time limit, ulimit -t) cannot\n"
-    "cover the transfer, 128+N install ended by signal N: before its transfer began\n"
+    "5 nothing was written: a limit of the system (the CPU-time limit, ulimit -t, or memory)\n"
+    "cannot cover the transfer, 6 the command did its work but its output could not be\n"
+    "written (a full disk), 128+N install ended by signal N: before its transfer began\n"
     "(130 Ctrl+C, 143 SIGTERM, 129 a closed terminal), or held during it and acted on once\n"
     "it had ended.";
 
@@ -86,9 +87,21 @@ int Install(const std::string& path, const std::optional<tern::platform::Sha256D
     return report.result.exitStatus;
 }
 
-}  // namespace
-
-namespace {
+// A command that did its work but could not write its output to standard output (a full
+// disk, /dev/full) ends with a status of its own, so a script cannot take the missing text or
+// document for the result. A command that failed keeps its own status, and a reader that went
+// away (`| head`) took what it wanted.
+int AfterOutput(int status) {
+    std::cout.flush();
+    if (std::cout.good() || status != tern::cli::kExitSuccess ||
+        tern::platform::StandardOutputReaderGone()) {
+        return status;
+    }
+    std::cerr << "Standard output could not be written (a full disk or device?): the output is "
+                 "incomplete."
+              << std::endl;
+    return tern::cli::kExitOutput;
+}
 
 int Run(int argc, char** argv) {
     // A reader that goes away (`| head`) makes a write fail, never ends the program: least of
@@ -134,7 +147,15 @@ int Run(int argc, char** argv) {
     const bool jsonBeforeOperands = JsonBeforeOperands(argc, argv);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
+    } catch (const CLI::ParseError& caught) {
+        // An operand found missing may only be missing because an unknown option stood in its
+        // place (`check --bogus`): the option set aside is the fault to name then.
+        std::optional<CLI::ExtrasError> unexpected;
+        if (const std::vector<std::string> extras = app.remaining(true);
+            dynamic_cast<const CLI::RequiredError*>(&caught) && !extras.empty()) {
+            unexpected.emplace(extras);
+        }
+        const CLI::ParseError& e = unexpected ? *unexpected : caught;
         // Help and version end with 0; every other parse failure is a usage error.
         if (app.exit(e) == 0) {
             return tern::cli::kExitSuccess;
@@ -174,7 +195,7 @@ int main(int argc, char** argv) {
     // Every command ends with its outcome or a clear message, under any memory limit: what
     // runs out of memory where no result can carry it ends here, and is said in fixed words.
     try {
-        return Run(argc, argv);
+        return AfterOutput(Run(argc, argv));
     } catch (const std::bad_alloc&) {
         return tern::cli::ReportOutOfMemory(CommandNamed(argc, argv),
                                             JsonBeforeOperands(argc, argv));

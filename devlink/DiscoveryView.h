@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/ComTypes.h"
+
 class IDiscoveryView {
 public:
     virtual void EnableBrowse(bool enable) = 0;
@@ -12,6 +14,9 @@ public:
     virtual void SetOutputPort(const char* text) = 0;
     // Stores the status code, as one whole 32-bit word.
     virtual void SetStatus(int32_t status) = 0;
+    // The system's result when the root object could not be created, given just before that
+    // failure is stored; a view that shows only the fixed messages (the window) ignores it.
+    virtual void SetRootFailure(HRESULT /*result*/) {}
 
 protected:
     ~IDiscoveryView() = default;

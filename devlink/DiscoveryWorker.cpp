@@ -21,7 +21,8 @@ void CDiscoveryWorker::ReportFailure(int32_t message) {
 
 bool CDiscoveryWorker::Start() {
     ReleaseHandle(g_pCorvoAsync);
-    if (FAILED(CreateCorvoAsync(&g_pCorvoAsync))) {
+    if (const HRESULT created = CreateCorvoAsync(&g_pCorvoAsync); FAILED(created)) {
+        m_view.SetRootFailure(created);
         ReportFailure(tern::kMsgNoInterface);
         return false;
     }

@@ -38,8 +38,15 @@ void CSMF::ReleaseImage() {
     m_Track.fill(SMFTRACK{0, 0});
 }
 
+bool CSMF::ChunkFault(SMFFAULT::Kind kind, int track, uint32_t offset) {
+    m_nError = tern::kReaderMalformed;
+    m_fault = SMFFAULT{kind, track, offset};
+    return false;
+}
+
 bool CSMF::LoadFile(const std::string& path) {
     ReleaseImage();
+    m_fault = SMFFAULT{};
 
     ReadOnlyFile file;
     const FileOpenResult opened = file.Open(path);
@@ -57,6 +64,7 @@ bool CSMF::LoadFile(const std::string& path) {
     // and cutting its length to 32 bits would parse some prefix of it as if it were whole.
     if (*length == 0 || *length > std::numeric_limits<uint32_t>::max()) {
         m_nError = tern::kReaderFormat;
+        m_fault.kind = *length == 0 ? SMFFAULT::kEmpty : SMFFAULT::kTooLarge;
         return false;
     }
     const auto size = static_cast<uint32_t>(*length);
@@ -85,6 +93,7 @@ bool CSMF::LoadFile(const std::string& path) {
 bool CSMF::ParseChunks() {
     m_wTracks = 0;
     m_Track.fill(SMFTRACK{0, 0});
+    m_fault = SMFFAULT{};
     if (!m_pData) {
         m_nError = tern::kReaderOk;
         return true;
@@ -99,18 +108,19 @@ bool CSMF::ParseChunks() {
         // Read the chunk header through an entry that spans the whole image.
         m_Track[i] = SMFTRACK{0, m_dwSize};
         const uint32_t tag = ReadDword(pos, i);
-        if (m_nError == tern::kReaderMalformed || tag != kTrackTag) {
-            m_nError = tern::kReaderMalformed;
-            return false;
+        if (m_nError == tern::kReaderMalformed) {
+            return ChunkFault(SMFFAULT::kChunkMissing, i, start);
+        }
+        if (tag != kTrackTag) {
+            return ChunkFault(SMFFAULT::kChunkTag, i, start);
         }
         const uint32_t length = ReadDword(pos, i);
         if (m_nError == tern::kReaderMalformed) {
-            return false;
+            return ChunkFault(SMFFAULT::kChunkMissing, i, start);
         }
         const uint64_t end = uint64_t{pos} + length;  // no 32-bit wrap for huge lengths
         if (end > m_dwSize) {
-            m_nError = tern::kReaderMalformed;
-            return false;
+            return ChunkFault(SMFFAULT::kChunkLength, i, start);
         }
         m_Track[i] = SMFTRACK{start, static_cast<uint32_t>(end - start)};
         pos = static_cast<uint32_t>(end);
@@ -123,6 +133,7 @@ uint32_t CSMF::CheckHeader() {
     if (!m_pData || m_dwSize < kHeaderSize ||
         std::memcmp(m_pData.get(), kHeaderStart, sizeof kHeaderStart) != 0) {
         m_nError = tern::kReaderMalformed;
+        m_fault.kind = SMFFAULT::kNoHeader;
         return 0;
     }
     m_wFormat = BigEndian16(m_pData.get() + 8);
@@ -130,10 +141,12 @@ uint32_t CSMF::CheckHeader() {
     m_wDivision = BigEndian16(m_pData.get() + 12);
     if (m_wFormat > 2) {
         m_nError = tern::kReaderFormat;
+        m_fault.kind = SMFFAULT::kFormat;
         return 0;
     }
     if (m_wTracks == 0 || m_wTracks > kMaxTracks) {
         m_nError = tern::kReaderMalformed;
+        m_fault.kind = SMFFAULT::kTrackCount;
         return 0;
     }
     return kHeaderSize;

@@ -17,6 +17,25 @@ struct SMFTRACK {
     uint32_t dwLength;  // 8-byte chunk header + declared data length
 };
 
+// What the last failed load found wrong with the file's header or chunks, beyond the error
+// value: so that a front end with room for a reason can give it. `track` counts from 0.
+struct SMFFAULT {
+    enum Kind {
+        kNone,          // the last load or parse did not fail on the file's layout
+        kEmpty,         // the file has no bytes
+        kTooLarge,      // 4 GiB or more
+        kNoHeader,      // no "MThd" header of length 6 at the start
+        kFormat,        // a header format above 2
+        kTrackCount,    // the header names no track chunk, or more than the table holds
+        kChunkMissing,  // the file ends before track chunk `track` or inside its header
+        kChunkTag,      // another tag where track chunk `track` should start
+        kChunkLength,   // track chunk `track` runs past the end of the file
+    };
+    Kind kind = kNone;
+    int track = 0;
+    uint32_t offset = 0;  // where that chunk starts in the file
+};
+
 class CSMF {
 public:
     static constexpr int kMaxTracks = 16;
@@ -57,6 +76,7 @@ public:
     uint16_t m_wTracks = 0;
     uint16_t m_wDivision = 0;  // ticks per quarter note, whatever its top bit says
     std::array<SMFTRACK, kMaxTracks> m_Track{};
+    SMFFAULT m_fault;  // set with m_nError 7 by a failed load; cleared by the next parse or load
 
 private:
     // The one checked access every byte read goes through: the address of `count` bytes
@@ -64,4 +84,5 @@ private:
     const uint8_t* TrackBytes(uint32_t pos, int track, uint32_t count) const;
     uint32_t TrackLength(int track) const;
     void ReleaseImage();
+    bool ChunkFault(SMFFAULT::Kind kind, int track, uint32_t offset);
 };

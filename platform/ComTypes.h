@@ -16,6 +16,11 @@
 
 #include "backend/ComTypes.h"
 
+// A creation that failed because the process could open no more files (its limit of open
+// files, or the system's, is reached): HRESULT_FROM_WIN32(ERROR_TOO_MANY_OPEN_FILES), as the
+// system's runtime words it.
+inline constexpr HRESULT kTooManyOpenFilesResult = static_cast<HRESULT>(0x80070004u);
+
 // What every component library exports: its class object for `clsid`, or
 // CLASS_E_CLASSNOTAVAILABLE when it does not serve that class.
 // Exported with C linkage under the name "DllGetClassObject".

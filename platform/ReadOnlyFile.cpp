@@ -22,6 +22,8 @@ const char* Describe(FileOpenResult result) {
             return "the path names a folder";
         case FileOpenResult::NotRegularFile:
             return "the path names a device, pipe or socket, not a file";
+        case FileOpenResult::TooManyOpenFiles:
+            return "too many open files (the limit of open files is reached)";
         case FileOpenResult::OtherError:
             break;
     }

@@ -19,7 +19,8 @@ enum class FileOpenResult {
     AccessDenied,
     InUse,  // another opener holds the file locked
     IsDirectory,
-    NotRegularFile,  // a device, pipe or socket: no fixed length to read
+    NotRegularFile,    // a device, pipe or socket: no fixed length to read
+    TooManyOpenFiles,  // the process's or the system's limit of open files is reached
     OtherError,
 };
 

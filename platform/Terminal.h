@@ -12,6 +12,10 @@ bool StandardOutputIsTerminal();
 // the process. Call before any other thread starts.
 void IgnoreBrokenPipe();
 
+// Whether the standard output is a pipe whose reader has closed it (`| head` took what it
+// wanted): a write that failed there was not wanted, rather than lost.
+bool StandardOutputReaderGone();
+
 // Stops the process as Ctrl+Z does, until the shell continues it (Linux); Windows has no
 // such stop, and nothing happens there.
 void StopAsJobControlWould();

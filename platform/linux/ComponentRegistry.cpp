@@ -1,9 +1,11 @@
 #include "platform/linux/ComponentRegistry.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -46,8 +48,24 @@ std::string ExecutableFolder() {
     return error ? std::string(".") : exe.parent_path().string();
 }
 
-// Plug-ins of one folder, in name order so the search is the same on every run.
-std::vector<std::string> PluginsIn(const std::string& folder) {
+bool IsDescriptorLimit(int error) {
+    return error == EMFILE || error == ENFILE;
+}
+
+// Whether the process can open no file now because the limit of open files, its own or the
+// system's, is reached. dlopen does not say why it failed in errno, so this is asked after.
+bool DescriptorsExhausted() {
+    const int probe = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (probe >= 0) {
+        close(probe);
+        return false;
+    }
+    return IsDescriptorLimit(errno);
+}
+
+// Plug-ins of one folder, in name order so the search is the same on every run. Sets
+// `exhausted` when the folder could not be read for lack of descriptors.
+std::vector<std::string> PluginsIn(const std::string& folder, bool& exhausted) {
     std::vector<std::string> found;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
@@ -55,12 +73,15 @@ std::vector<std::string> PluginsIn(const std::string& folder) {
             found.push_back(entry.path().string());
         }
     }
+    exhausted = exhausted || IsDescriptorLimit(error.value());
     std::sort(found.begin(), found.end());
     return found;
 }
 
-// The library at `path` by its canonical path, loaded on first use.
-std::pair<std::string, Library> LoadOnce(Registry& registry, const std::string& path) {
+// The library at `path` by its canonical path, loaded on first use. A library that could not
+// be loaded for lack of descriptors is not remembered as failed: a later search tries again.
+std::pair<std::string, Library> LoadOnce(Registry& registry, const std::string& path,
+                                         bool& exhausted) {
     std::error_code error;
     std::string key = std::filesystem::weakly_canonical(path, error).string();
     if (error) {
@@ -75,6 +96,9 @@ std::pair<std::string, Library> LoadOnce(Registry& registry, const std::string& 
     if (library.handle) {
         library.entry =
             reinterpret_cast<DllGetClassObjectFn>(dlsym(library.handle, "DllGetClassObject"));
+    } else if (DescriptorsExhausted()) {
+        exhausted = true;
+        return {key, library};
     }
     return *registry.libraries.emplace(key, library).first;
 }
@@ -149,16 +173,19 @@ HRESULT GetClassObject(const CLSID& clsid, void** factory) {
         RecordServed(registry, clsid, {});
         return Ask(registered, clsid, factory);
     }
+    // Whether a folder or a library was out of reach only for lack of descriptors: then the
+    // class is not missing, the process has run out of files.
+    bool exhausted = false;
     for (const std::string& folder : ComponentFolders()) {
-        for (const std::string& path : PluginsIn(folder)) {
-            const auto [canonical, library] = LoadOnce(registry, path);
+        for (const std::string& path : PluginsIn(folder, exhausted)) {
+            const auto [canonical, library] = LoadOnce(registry, path, exhausted);
             if (library.entry && SUCCEEDED(Ask(library.entry, clsid, factory))) {
                 RecordServed(registry, clsid, canonical);
                 return S_OK;
             }
         }
     }
-    return REGDB_E_CLASSNOTREG;
+    return exhausted ? kTooManyOpenFilesResult : REGDB_E_CLASSNOTREG;
 }
 
 ServingLibrary LibraryServing(const CLSID& clsid) {

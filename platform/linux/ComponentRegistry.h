@@ -8,8 +8,9 @@
 
 namespace tern::platform {
 
-// The class factory of `clsid` with one reference for the caller, or REGDB_E_CLASSNOTREG
-// with *factory null when nothing serves the class.
+// The class factory of `clsid` with one reference for the caller, or with *factory null
+// REGDB_E_CLASSNOTREG when nothing serves the class, kTooManyOpenFilesResult when a folder
+// or library could not be opened for lack of descriptors.
 HRESULT GetClassObject(const CLSID& clsid, void** factory);
 
 // The library that last served `clsid`: its path (empty when an in-process registration

@@ -43,6 +43,9 @@ FileOpenResult FromOpenErrno(int error, const std::string& path) {
         case ETXTBSY:
         case EBUSY:
             return FileOpenResult::InUse;
+        case EMFILE:
+        case ENFILE:
+            return FileOpenResult::TooManyOpenFiles;
         default:
             return FileOpenResult::OtherError;
     }

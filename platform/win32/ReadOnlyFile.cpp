@@ -32,6 +32,8 @@ FileOpenResult FromOpenError(DWORD error, const std::string& path) {
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
             return FileOpenResult::InUse;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return FileOpenResult::TooManyOpenFiles;
         default:
             return FileOpenResult::OtherError;
     }

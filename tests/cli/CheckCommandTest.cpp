@@ -61,8 +61,9 @@ TEST(CheckCommand, LoadFailuresPrintTheDialogsMessageAndExitWithFileStatus) {
     };
     const Case cases[] = {
         {dir.PathOf("absent.mid"), "File not found!!\n"},
-        {dir.Write("empty.mid", {}), "File format error!!\n"},
-        {dir.Write("bad.mid", samples::MakeHeader(3, 1, 480)), "File format error!!\n"},
+        {dir.Write("empty.mid", {}), "File format error!! The file is empty.\n"},
+        {dir.Write("bad.mid", samples::MakeHeader(3, 1, 480)),
+         "File format error!! The header's format is 3; an update file's is 0, 1 or 2.\n"},
         // The dialog clears its status line here; the terminal gets the reason.
         {dir.Path(), "The file could not be opened: the path names a folder.\n"},
         {dir.PathOf("no/such.mid"),

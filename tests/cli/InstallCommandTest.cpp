@@ -97,7 +97,13 @@ TEST_F(InstallTest, ExitStatusAndTextsFollowTheScenario) {
          3,
          1},
         // The file is loaded first: one that does not load ends the run before the search.
-        {"", bad, kExitFile, {}, "File format error!!\n", 0, 0},
+        {"",
+         bad,
+         kExitFile,
+         {},
+         "File format error!! The header's format is 3; an update file's is 0, 1 or 2.\n",
+         0,
+         0},
         {"", dir.PathOf("absent.mid"), kExitFile, {}, "File not found!!\n", 0, 0},
     };
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 // simulator, the install lock across processes, and Ctrl+C as a user sends it. An install
 // waits out discovery's two-second settle pause in real time, so there are only a few.
 #include <csignal>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,14 @@ protected:
         samples::MakeSmf(
             0, 480,
             {TrackWriter().SysEx(0, {0x01, 0x02}).SysEx(48, {0x03}).EndOfTrack().Events()}));
+    // One track chunk more than an update file may have.
+    const std::string m_seventeen =
+        m_dir.Write("seventeen.mid",
+                    samples::MakeSmf(1, 480, std::vector(17, TrackWriter().EndOfTrack().Events())));
 };
+
+constexpr char kTooManyTracks[] =
+    "File format error!! The header names 17 track chunks; an update file has 1 to 16.";
 
 TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
     const std::string failing = m_dir.Write(
@@ -69,6 +77,8 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
          "",
          "could not be opened"},
         {"", {"check", m_small}, cli::kExitSuccess, kTextRebooting, ""},
+        {"", {"check", m_seventeen}, cli::kExitFile, "", kTooManyTracks},
+        {"", {"install", m_seventeen}, cli::kExitFile, "", kTooManyTracks},
         {"",
          {"check", failing},
          cli::kExitFile,
@@ -130,6 +140,7 @@ TEST_F(TernFlashProcess, WithJsonStandardOutputIsOneDocumentAndNothingElseChange
         {"create_fails = 1\n", {"list"}, false, cli::kExitDeviceLink, "/nodes", nullptr, ""},
         {"", {"check", m_sample}, false, cli::kExitSuccess, "/dry_run/writes", 67, ""},
         {"", {"check", bad}, true, cli::kExitFile, "/file", nullptr, ""},
+        {"", {"check", m_seventeen}, false, cli::kExitFile, "/error/message", kTooManyTracks, ""},
         {"", {"check", failing}, false, cli::kExitFile, "/dry_run/failure/event", 2, ""},
         {"", {"install", m_small}, true, cli::kExitSuccess, "/install/outcome/status", 255, ""},
         {"write_fails_at = 1\n",
@@ -192,6 +203,7 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
     struct Case {
         std::vector<std::string> args;  // with "--json"
         nlohmann::json command;         // the subcommand the parse reached, if any
+        std::string named = "";         // what the message must name
     };
     const Case cases[] = {
         {{"--json"}, nullptr},
@@ -202,6 +214,10 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
         {{"install", "--sha256", std::string(63, 'a') + "g", m_small, "--json"}, "install"},
         // "--" ends the subcommand, which takes no more operands; the flag follows.
         {{"check", m_small, "--", "--json", "extra"}, "check"},
+        // An unknown option is named, not the operand it stood in for.
+        {{"check", "--bogus", "--json"}, "check", "--bogus"},
+        {{"--json", "check", "--bogus"}, "check", "--bogus"},
+        {{"check", m_small, "--bogus", "--json"}, "check", "--bogus"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -221,6 +237,7 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
         EXPECT_EQ(doc["exit_status"], cli::kExitUsage);
         EXPECT_EQ(doc["error"]["status"], cli::kExitUsage);
         EXPECT_EQ(doc["error"]["message"], json.Err().substr(0, json.Err().find('\n')));
+        EXPECT_NE(doc["error"]["message"].get<std::string>().find(c.named), std::string::npos);
     }
     // Before any command, "--" makes it an operand, not the flag.
     ChildProcess operand = Run({"--", "--json"});
@@ -238,6 +255,72 @@ TEST_F(TernFlashProcess, UsageErrorsWithJsonPrintTheErrorDocument) {
     EXPECT_EQ(version.Finish(), cli::kExitSuccess);
     EXPECT_EQ(version.Out(), "tern-flash 1.0.0\n");
 }
+
+#ifndef _WIN32
+// What the system refuses a whole process, made real in the shell that starts it: its
+// standard output (/dev/full), and descriptors (a limit of open files, after the shell has
+// closed what this test process leaves open).
+class TernFlashLimits : public TernFlashProcess {
+protected:
+    ChildProcess Shell(const std::string& script, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-c",
+                                   "for fd in /proc/$$/fd/*; do n=${fd##*/}; "
+                                   "[ \"$n\" -gt 2 ] && eval \"exec $n>&-\"; done; " +
+                                       script + "; exec \"$0\" \"$@\"",
+                                   TERN_FLASH_EXE});
+        return ChildProcess("/bin/bash", args, m_dir.PathOf("stderr.txt"));
+    }
+};
+
+TEST_F(TernFlashLimits, OutputThatCannotBeWrittenEndsWithItsOwnStatus) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string inErr;
+    };
+    const std::string unwritten = "Standard output could not be written";
+    const Case cases[] = {
+        {{"check", m_small, "--json"}, cli::kExitOutput, unwritten},
+        {{"check", m_small}, cli::kExitOutput, unwritten},
+        {{"list"}, cli::kExitOutput, unwritten},
+        {{"--help"}, cli::kExitOutput, unwritten},
+        {{"install", m_small, "--json"}, cli::kExitOutput, unwritten},
+        // A command that failed keeps its own status.
+        {{"check", m_seventeen, "--json"}, cli::kExitFile, kTooManyTracks},
+        {{"check", "--bogus", "--json"}, cli::kExitUsage, "--bogus"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        ChildProcess child = Shell("exec >/dev/full", c.args);
+        EXPECT_EQ(child.Finish(), c.status) << child.Err();
+        EXPECT_NE(child.Err().find(c.inErr), std::string::npos) << child.Err();
+        EXPECT_EQ(child.Err().find(unwritten) != std::string::npos, c.status == cli::kExitOutput);
+    }
+}
+
+TEST_F(TernFlashLimits, RunningOutOfDescriptorsIsNamedAtTheStepItHits) {
+    // From a limit too low for the install to get anywhere up to the one it gets through
+    // with: every refusal on the way names the cause, with the status of the step it hit.
+    std::set<int> statuses;
+    int limit = 4;
+    for (; limit <= 32; ++limit) {
+        SCOPED_TRACE(limit);
+        ChildProcess child = Shell("ulimit -n " + std::to_string(limit), {"install", m_small});
+        const int status = child.Finish();
+        if (status == cli::kExitSuccess) {
+            break;
+        }
+        EXPECT_TRUE(status == cli::kExitFile || status == cli::kExitDeviceLink) << child.Err();
+        const std::vector<std::string> err = Lines(child.Err());
+        ASSERT_FALSE(err.empty());
+        EXPECT_NE(err.back().find("too many open files"), std::string::npos) << child.Err();
+        EXPECT_EQ(child.Err().find(MessageText(kMsgNoInterface)), std::string::npos);
+        statuses.insert(status);
+    }
+    EXPECT_LE(limit, 32) << "the install never got through";
+    EXPECT_EQ(statuses, (std::set<int>{cli::kExitFile, cli::kExitDeviceLink}));
+}
+#endif
 
 TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {
     platform::InstallLock held;

@@ -51,6 +51,7 @@ struct ParseCase {
     const char* name;
     Bytes file;
     int32_t parseError;  // m_nError after ParseChunks; 0 means the parse succeeds
+    SMFFAULT::Kind fault = SMFFAULT::kNone;  // what a front end is told was wrong
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) {
@@ -65,6 +66,7 @@ TEST_P(SmfParse, ParseAndLoadAgree) {
     test::SetImage(smf, c.file);
     EXPECT_EQ(smf.ParseChunks(), c.parseError == kReaderOk);
     EXPECT_EQ(smf.m_nError, c.parseError);
+    EXPECT_EQ(smf.m_fault.kind, c.fault);
 
     // From disk every failed parse ends as a format error, and the image stays held.
     test::TempDir dir;
@@ -72,6 +74,7 @@ TEST_P(SmfParse, ParseAndLoadAgree) {
     const bool ok = loaded.LoadFile(dir.Write("f.mid", c.file));
     EXPECT_EQ(ok, c.parseError == kReaderOk);
     EXPECT_EQ(loaded.m_nError, ok ? kReaderOk : kReaderFormat);
+    EXPECT_EQ(loaded.m_fault.kind, c.fault);
     if (!ok && !c.file.empty()) {
         EXPECT_NE(loaded.m_pData, nullptr);
         EXPECT_EQ(loaded.m_dwSize, c.file.size());
@@ -84,51 +87,57 @@ INSTANTIATE_TEST_SUITE_P(
     HeaderAndChunks, SmfParse,
     testing::Values(
         // A header must be 14 bytes; 13 bytes cannot hold it.
-        ParseCase{"Header13Bytes", DropLast(MakeHeader(0, 1, 480)), kReaderMalformed},
+        ParseCase{"Header13Bytes", DropLast(MakeHeader(0, 1, 480)), kReaderMalformed,
+                  SMFFAULT::kNoHeader},
         // A valid header alone: the first chunk tag cannot be read.
-        ParseCase{"HeaderOnly", MakeHeader(0, 1, 480), kReaderMalformed},
+        ParseCase{"HeaderOnly", MakeHeader(0, 1, 480), kReaderMalformed, SMFFAULT::kChunkMissing},
         ParseCase{"HeaderLength7",
                   Concat({{'M', 'T', 'h', 'd', 0, 0, 0, 7, 0, 0, 0, 1, 1, 0xE0, 0}, kTrack}),
-                  kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kNoHeader},
         ParseCase{"WrongHeaderTag",
                   Concat({{'R', 'I', 'F', 'F', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0}, kTrack}),
-                  kReaderMalformed},
-        ParseCase{"Format3", Concat({MakeHeader(3, 1, 480), kTrack}), kReaderFormat},
-        ParseCase{"Format0xFFFF", Concat({MakeHeader(0xFFFF, 1, 480), kTrack}), kReaderFormat},
+                  kReaderMalformed, SMFFAULT::kNoHeader},
+        ParseCase{"Format3", Concat({MakeHeader(3, 1, 480), kTrack}), kReaderFormat,
+                  SMFFAULT::kFormat},
+        ParseCase{"Format0xFFFF", Concat({MakeHeader(0xFFFF, 1, 480), kTrack}), kReaderFormat,
+                  SMFFAULT::kFormat},
         ParseCase{"Format1", Concat({MakeHeader(1, 1, 480), kTrack}), kReaderOk},
         ParseCase{"Format2", Concat({MakeHeader(2, 1, 480), kTrack}), kReaderOk},
-        ParseCase{"ZeroTracks", Concat({MakeHeader(0, 0, 480), kTrack}), kReaderMalformed},
+        ParseCase{"ZeroTracks", Concat({MakeHeader(0, 0, 480), kTrack}), kReaderMalformed,
+                  SMFFAULT::kTrackCount},
         ParseCase{"SixteenTracks", Concat({MakeHeader(1, 16, 480), Repeat(kTrack, 16)}), kReaderOk},
         ParseCase{"SeventeenTracks", Concat({MakeHeader(1, 17, 480), Repeat(kTrack, 17)}),
-                  kReaderMalformed},
-        ParseCase{"MaxTracks65535", Concat({MakeHeader(1, 0xFFFF, 480), kTrack}), kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kTrackCount},
+        ParseCase{"MaxTracks65535", Concat({MakeHeader(1, 0xFFFF, 480), kTrack}), kReaderMalformed,
+                  SMFFAULT::kTrackCount},
         ParseCase{"NegativeDivisionTakenAsTicks", Concat({MakeHeader(0, 1, 0xE728), kTrack}),
                   kReaderOk},
         ParseCase{"ChunkEndsExactlyAtEndOfFile",
                   Concat({MakeHeader(0, 1, 480), ChunkDeclaring(4, kEndOfTrack)}), kReaderOk},
         ParseCase{"ChunkOneByteLongerThanFile",
-                  Concat({MakeHeader(0, 1, 480), ChunkDeclaring(5, kEndOfTrack)}),
-                  kReaderMalformed},
+                  Concat({MakeHeader(0, 1, 480), ChunkDeclaring(5, kEndOfTrack)}), kReaderMalformed,
+                  SMFFAULT::kChunkLength},
         ParseCase{"EmptyChunk", Concat({MakeHeader(0, 1, 480), ChunkDeclaring(0, {})}), kReaderOk},
         // Lengths that would wrap 32 bits back into the file must not pass.
         ParseCase{"ChunkLengthMax",
                   Concat({MakeHeader(0, 1, 480), ChunkDeclaring(0xFFFFFFFFu, kEndOfTrack)}),
-                  kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kChunkLength},
         ParseCase{"ChunkLengthWrapsToStart",
                   Concat({MakeHeader(0, 1, 480), ChunkDeclaring(0xFFFFFFEAu, kEndOfTrack)}),
-                  kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kChunkLength},
         ParseCase{"ChunkLengthHuge",
                   Concat({MakeHeader(0, 1, 480), ChunkDeclaring(0x10000000u, kEndOfTrack)}),
-                  kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kChunkLength},
         // The tag is there but the length field is cut off after two bytes.
         ParseCase{"LengthFieldCutOff", Concat({MakeHeader(0, 1, 480), {'M', 'T', 'r', 'k', 0, 0}}),
-                  kReaderMalformed},
-        ParseCase{"TagCutOff", Concat({MakeHeader(0, 1, 480), {'M', 'T', 'r'}}), kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kChunkMissing},
+        ParseCase{"TagCutOff", Concat({MakeHeader(0, 1, 480), {'M', 'T', 'r'}}), kReaderMalformed,
+                  SMFFAULT::kChunkMissing},
         ParseCase{"OtherChunkWhereTrackExpected",
                   Concat({MakeHeader(0, 1, 480), {'M', 'T', 'r', 'x', 0, 0, 0, 4}, kEndOfTrack}),
-                  kReaderMalformed},
-        ParseCase{"FewerChunksThanNamed", Concat({MakeHeader(1, 2, 480), kTrack}),
-                  kReaderMalformed},
+                  kReaderMalformed, SMFFAULT::kChunkTag},
+        ParseCase{"FewerChunksThanNamed", Concat({MakeHeader(1, 2, 480), kTrack}), kReaderMalformed,
+                  SMFFAULT::kChunkMissing},
         ParseCase{"MoreChunksThanNamed", Concat({MakeHeader(0, 1, 480), kTrack, kTrack}),
                   kReaderOk},
         ParseCase{"TrailingBytes", Concat({MakeHeader(0, 1, 480), kTrack, {'j', 'u', 'n', 'k'}}),

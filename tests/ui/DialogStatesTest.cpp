@@ -90,6 +90,10 @@ TEST_F(DialogStates, ALoadFailureShowsItsMessageAndKeepsBrowse) {
         {m_files.Write("empty.mid", {}), "File format error!!", 0x8000000B, false},
         {m_files.Write("bad.mid", samples::MakeHeader(3, 1, 480)), "File format error!!",
          0x8000000B, true},
+        {m_files.Write("seventeen.mid",
+                       samples::MakeSmf(
+                           1, 480, std::vector(17, samples::TrackWriter().EndOfTrack().Events()))),
+         "File format error!!", 0x8000000B, true},
         // An open failure clears the status line.
         {m_files.Path(), "", 0x8000000A, false},
         {m_files.PathOf("no/folder.mid"), "", 0x8000000A, false},

@@ -6,7 +6,8 @@
 // else <exe dir>/../lib/tern-update/components and <exe dir>/components. Every "*.so" in them
 // is a plug-in exporting `extern "C" HRESULT DllGetClassObject(const CLSID&, const IID&,
 // void**)`. Each library is loaded once per process and stays loaded; one that cannot be
-// loaded, or does not serve the class asked for, is skipped.
+// loaded, or does not serve the class asked for, is skipped (one that could not be opened
+// for lack of descriptors is tried again by the next creation).
 #pragma once
 
 #include <cstddef>
@@ -24,7 +25,8 @@ void CoUninitialize();
 // Creates an object of class `clsid` as interface `iid` with a count of 1. The calling
 // thread must have initialised the runtime; `outer` must be null; `context` must allow an
 // in-process server or handler. On failure *out is null and the result is negative
-// (REGDB_E_CLASSNOTREG when no library serves the class).
+// (REGDB_E_CLASSNOTREG when no library serves the class, kTooManyOpenFilesResult when the
+// process ran out of descriptors looking for one).
 HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, uint32_t context, const IID& iid,
                          void** out);
 
