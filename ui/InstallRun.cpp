@@ -1,6 +1,8 @@
 // The installation run behind Start: the command on the window's thread and the worker that
 // plays the firmware into the port.
+#include <cstdio>
 #include <new>
+#include <thread>
 
 #include "engine/VexDataPlay.h"
 #include "platform/SleepInhibitor.h"
@@ -28,9 +30,12 @@ void CTernUpdateDlg::OnStart() {
     }
     m_Param.pDlg = this;
     m_Param.pPlay = &g_DataPlay;
+    // Should the display go, the run ends before anything made so far is taken down.
+    WatchDisplayLoss();
     // If no thread can be started nothing is reported and the busy flag stays set.
     tern::platform::StartWorkerThread(m_InstallWorker, tern::platform::ThreadPriority::Highest,
                                       [param = &m_Param] { InstallThread(param); });
+    m_bRunStarted = m_InstallWorker.joinable();
 }
 
 bool CTernUpdateDlg::RefuseSessionEnd() {
@@ -54,6 +59,22 @@ void CTernUpdateDlg::OnEndSession(bool ending) {
     if (!ending) {
         AllowRunsAgain();  // another program kept the session: this one goes on as before
     }
+}
+
+int CTernUpdateDlg::OnDisplayLost() {
+    // Nobody sees the window any more: the outcome goes where the person who started the
+    // program can still read it. The worker's updates to the window are dropped now, so it
+    // runs to its end without this thread.
+    if (!m_bRunStarted) {
+        std::fprintf(stderr, "tern-update: the window is gone; no firmware was written.\n");
+        return kExitNoRun;
+    }
+    if (m_InstallWorker.joinable() && m_InstallWorker.get_id() != std::this_thread::get_id()) {
+        m_InstallWorker.join();
+    }
+    std::fprintf(stderr, "tern-update: the window is gone; the installation ran to its end: %s\n",
+                 m_strOutcome.c_str());
+    return m_nStatus == tern::kStatusRebooting ? kExitInstalled : kExitNotInstalled;
 }
 
 uint32_t InstallThread(THREADPARAM* param) {
@@ -95,17 +116,18 @@ uint32_t InstallThread(THREADPARAM* param) {
 
     if (!memory) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgNoMemory);
-        pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgNoMemory));
+        pDlg->m_strOutcome = tern::MessageText(tern::kMsgNoMemory);
     } else if (!begun.ok) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
-        pDlg->m_Status.SetWindowText(tern::InstallSession::ShortRefusal(begun));
+        pDlg->m_strOutcome = tern::InstallSession::ShortRefusal(begun);
     } else if (!transferred) {
         pDlg->m_nStatus = tern::MakeFailure(tern::kMsgCommunication);
-        pDlg->m_Status.SetWindowText(tern::MessageText(tern::kMsgCommunication));
+        pDlg->m_strOutcome = tern::MessageText(tern::kMsgCommunication);
     } else {
-        pDlg->m_Status.SetWindowText(tern::kTextRebooting);
+        pDlg->m_strOutcome = tern::kTextRebooting;
         pDlg->m_nStatus = tern::kStatusRebooting;
     }
+    pDlg->m_Status.SetWindowText(pDlg->m_strOutcome);
     pDlg->MessageBeep(0);
     pDlg->m_Browse.EnableWindow(false);
     // The last act: whoever sees the flag drop sees the final status as well.

@@ -28,6 +28,11 @@ struct THREADPARAM {
 class CTernUpdateDlg : public tern::platform::CDialog, public IDiscoveryView {
 public:
     static constexpr int32_t kTempo = tern::kInstallTempo;  // microseconds per quarter note
+    // How the program ends when its window loses its display (OnDisplayLost): the
+    // firmware was installed; a run ended without installing it; no run had started.
+    static constexpr int kExitInstalled = 0;
+    static constexpr int kExitNoRun = 1;         // as the toolkit ends a program whose display went
+    static constexpr int kExitNotInstalled = 4;  // as tern-flash's failed transfer
 
     explicit CTernUpdateDlg(tern::platform::CDialog* pParent = nullptr);
     ~CTernUpdateDlg() override;
@@ -78,6 +83,8 @@ protected:
     // A logout or shutdown waits for a run, as Escape and the close box do.
     bool OnQueryEndSession() override;
     void OnEndSession(bool ending) override;
+    // The window is gone: a run goes on to its end, and its outcome goes to stderr.
+    int OnDisplayLost() override;
 
     // What discovery reports.
     void EnableBrowse(bool enable) override;
@@ -102,6 +109,10 @@ private:
     std::thread m_InstallWorker;
     std::function<void(tern::platform::CDialog*)> m_showAboutBox;
     bool m_bClosing = false;
+    bool m_bRunStarted = false;
+    // What the run's last words in the window were; the worker writes it before the busy
+    // flag drops.
+    std::string m_strOutcome;
     // Set while the session ends the program; read by Start after it has set m_nBusy, so
     // that of a Start and an ending that meet, at least one sees the other and gives way.
     std::atomic<int32_t> m_nSessionEnding{0};

@@ -132,6 +132,15 @@ public:
     // Serves what is waiting for the dialog's thread (input, paints, Send calls) and
     // returns; for a wait that must keep the window alive.
     void ServePendingEvents();
+    // The window can lose its display: the display server ends, another client closes the
+    // window's connection or destroys the window. The toolkit would then end the process at
+    // once, under any worker. Instead OnDisplayLost is asked on the dialog's thread first,
+    // ahead of everything else the end of the process runs, and the process then ends with
+    // its answer, running nothing more. A dialog without a parent is watched from when it is
+    // created or run; call this again when a worker starts, so that nothing the program made
+    // since goes ahead of the dialog either. Where nothing ends a program whose display goes
+    // (Windows), it does nothing.
+    void WatchDisplayLoss();
 
     // What the control wrappers do on the dialog's thread.
     void EnableControl(WindowHandle control, bool enable);
@@ -169,6 +178,11 @@ protected:
     virtual bool OnQueryEndSession() { return true; }
     // What came of it: `ending` false when something kept the session going after all.
     virtual void OnEndSession(bool /*ending*/) {}
+    // The window has lost its display (WatchDisplayLoss): nothing on screen can be shown or
+    // served any more. From now on Send runs nothing and returns at once, so a worker waiting
+    // on the window goes on; no control may be touched. Returns the process's exit status.
+    // The default ends with 1, as the toolkit would.
+    virtual int OnDisplayLost() { return 1; }
 
 private:
     friend class DialogWindow;

@@ -10,6 +10,7 @@
 
 #include "platform/dialog/CommonDialogs.h"
 #include "platform/dialog/qt/DialogWindow.h"
+#include "platform/dialog/qt/DisplayLoss.h"
 
 namespace tern::platform {
 
@@ -103,6 +104,10 @@ void CDialog::MessageBeep(uint32_t type) {
 
 void CDialog::ServePendingEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void CDialog::WatchDisplayLoss() {
+    WatchForDisplayLoss(*m_window);
 }
 
 void CDialog::EnableControl(WindowHandle control, bool enable) {

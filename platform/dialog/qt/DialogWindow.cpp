@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "platform/dialog/qt/DisplayLoss.h"
+
 namespace tern::platform {
 namespace {
 
@@ -38,6 +40,7 @@ DialogWindow::DialogWindow(CDialog& owner, QWidget* parent)
 }
 
 DialogWindow::~DialogWindow() {
+    StopWatchingForDisplayLoss(*this);
     // Qt's part of the window outlives this one and still moves the focus and delivers
     // events while it goes: none of that may reach the dialog any more.
     disconnect(m_focusTracking);
@@ -59,6 +62,14 @@ void DialogWindow::Initialise() {
     if (m_owner.OnInitDialog()) {
         FocusFirstTabStop();
     }
+    if (!parentWidget()) {
+        WatchForDisplayLoss(*this);  // a box shown over the window goes with it
+    }
+}
+
+int DialogWindow::AskAfterDisplayLoss() {
+    m_sends->Abandon();
+    return m_owner.OnDisplayLost();
 }
 
 void DialogWindow::EndDialog(int result) {

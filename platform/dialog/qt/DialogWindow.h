@@ -52,6 +52,8 @@ public:
     QWidget* Focus() const { return m_focus; }
     void EnableControl(QWidget* control, bool enable);
     void Send(const std::function<void()>& fn);
+    // The display is gone: abandons the sends, then asks the dialog (OnDisplayLost).
+    int AskAfterDisplayLoss();
     const DialogUnits& Units() const { return *m_units; }
     bool DefaultPreTranslate(const KeyMessage& message);
     // Qt's own painting of the paint event being served.

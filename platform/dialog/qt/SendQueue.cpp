@@ -22,14 +22,20 @@ SendQueue::~SendQueue() {
 }
 
 void SendQueue::Send(const std::function<void()>& fn) {
-    if (std::this_thread::get_id() == m_dialogThread) {
-        fn();
-        return;
-    }
+    const bool here = std::this_thread::get_id() == m_dialogThread;
     Request request{&fn, false};
     {
         std::lock_guard lock(m_mutex);
-        m_requests.push_back(&request);
+        if (m_abandoned) {
+            return;
+        }
+        if (!here) {
+            m_requests.push_back(&request);
+        }
+    }
+    if (here) {
+        fn();
+        return;
     }
     const uint64_t one = 1;
     while (::write(m_wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
@@ -51,14 +57,36 @@ void SendQueue::Serve() {
             }
             request = m_requests.front();
             m_requests.pop_front();
+            m_running = request;
         }
         (*request->fn)();
         {
             std::lock_guard lock(m_mutex);
-            request->done = true;
+            // Once abandoned, its sender may have gone on, and the request with its stack.
+            if (!m_abandoned) {
+                request->done = true;
+            }
+            m_running = nullptr;
         }
         m_done.notify_all();
     }
+}
+
+void SendQueue::Abandon() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_abandoned = true;
+        for (Request* request : m_requests) {
+            request->done = true;
+        }
+        m_requests.clear();
+        // Abandoned from inside a call (the toolkit ends the process from there): its
+        // sender need not wait for it either.
+        if (m_running) {
+            m_running->done = true;
+        }
+    }
+    m_done.notify_all();
 }
 
 }  // namespace tern::platform

@@ -25,7 +25,12 @@ public:
     SendQueue& operator=(const SendQueue&) = delete;
 
     // Runs `fn` on the dialog's thread and returns when it has run; on that thread, at once.
+    // Once the queue is abandoned it runs nothing and returns at once.
     void Send(const std::function<void()>& fn);
+
+    // The dialog's thread will serve no more calls (its display is gone): every sender
+    // waiting, and every later one, returns without its call having run. From any thread.
+    void Abandon();
 
 private:
     // A call waiting to run; lives on the sender's stack.
@@ -42,6 +47,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_done;
     std::deque<Request*> m_requests;
+    Request* m_running = nullptr;  // the call being served, whose sender still waits
+    bool m_abandoned = false;
 };
 
 }  // namespace tern::platform

@@ -105,6 +105,11 @@ void CDialog::MessageBeep(uint32_t type) {
     Send([type] { platform::MessageBeep(type); });
 }
 
+void CDialog::WatchDisplayLoss() {
+    // A window here lives as long as the session, whose end the run already holds off: no
+    // display goes away under it, and the system ends no program for it.
+}
+
 void CDialog::ServePendingEvents() {
     // Key-downs for the dialog go through its filter on the way (the hook sees every
     // message this loop takes).
