@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -74,7 +75,12 @@ void InterruptWatcher::State::Run() {
         }
         signalfd_siginfo info;
         if (watched[0].revents != 0 && read(signalFd, &info, sizeof info) == sizeof info) {
-            handler(static_cast<int>(info.ssi_signo));
+            // A handler that finds no memory for its words has still decided; nothing from
+            // here may end the process in the middle of a transfer.
+            try {
+                handler(static_cast<int>(info.ssi_signo));
+            } catch (const std::bad_alloc&) {
+            }
         }
     }
 }
