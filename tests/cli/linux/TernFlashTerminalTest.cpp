@@ -35,6 +35,8 @@ constexpr auto kStopSettles = 100ms;
 // Discovery waits two seconds; sanitizer builds on a busy machine take longer.
 constexpr auto kStartLimit = 60s;
 constexpr auto kEndLimit = 60s;
+// The sample's messages are at most this far apart.
+constexpr double kSampleGapMs = 50;
 
 class TernFlashTerminal : public InstallTest {};
 
@@ -78,6 +80,7 @@ struct Disturbance {
     std::vector<const char*> onScreen;  // empty when the terminal is gone
     std::string typed = {};             // at an interactive shell's prompt, when args start one
     bool refused = false;               // nothing may be written
+    double stalledMs = 0;               // how long the disturbance holds the transfer up
 };
 
 TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
@@ -161,6 +164,21 @@ TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
          {"The CPU-time limit, 5 s (ulimit -t), is too short", "\"limit_ms\": 5000"},
          "",
          true},
+        // What no program can hold: the messages due meanwhile then keep their gaps instead
+        // of following at once, and the report says how far the schedule moved.
+        {"stopped and continued",
+         direct,
+         [](TerminalChild& t) {
+             t.Signal(SIGSTOP);
+             std::this_thread::sleep_for(kStoppedFor / 2);
+             t.Signal(SIGCONT);
+         },
+         none,
+         cli::kExitSuccess,
+         {"ms later after the program was held up", kTextRebooting},
+         "",
+         false,
+         std::chrono::duration<double, std::milli>(kStoppedFor / 2).count()},
     };
     for (const Disturbance& c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,7 +208,11 @@ TEST_F(TernFlashTerminal, NothingThePersonsSessionDoesCutsTheTransferShort) {
         const CaptureLateness late = MeasureCaptureLateness(capture, m_sample);
         ASSERT_EQ(late.error, "");
         EXPECT_EQ(late.writes, 67u);
-        EXPECT_LT(late.worstMs, kStallMarginMs) << "write " << late.worstWrite;
+        EXPECT_LT(late.worstMs, kStallMarginMs + c.stalledMs) << "write " << late.worstWrite;
+        // The schedule moved by the stall, less the gap that the stop fell into.
+        EXPECT_GE(late.worstMs, c.stalledMs - kSampleGapMs);
+        // Whatever held the transfer up, no message came sooner than the file spaces it.
+        EXPECT_LT(late.squeezedMs, 1.0);
     }
 }
 
