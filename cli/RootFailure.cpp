@@ -10,6 +10,9 @@ std::string RootFailureText(HRESULT result) {
         return "The device link's component could not be loaded: too many open files (the limit "
                "of open files is reached).";
     }
+    if (result == E_OUTOFMEMORY) {
+        return "The device link could not be started: not enough memory.";
+    }
     return MessageText(kMsgNoInterface);
 }
 

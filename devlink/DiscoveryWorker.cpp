@@ -36,8 +36,10 @@ bool CDiscoveryWorker::Start() {
     m_finished = false;
     if (!tern::platform::StartWorkerThread(m_thread, tern::platform::ThreadPriority::Normal,
                                            [this] { Run(); })) {
-        // Without its worker the window would wait forever: say the device link failed.
+        // Without its worker the window would wait forever: say the device link failed, and
+        // a terminal why (the system had no room for the thread).
         m_finished = true;
+        m_view.SetRootFailure(E_OUTOFMEMORY);
         ReportFailure(tern::kMsgNoInterface);
         return false;
     }

@@ -79,9 +79,10 @@ std::vector<std::string> PluginsIn(const std::string& folder, bool& exhausted) {
 }
 
 // The library at `path` by its canonical path, loaded on first use. A library that could not
-// be loaded for lack of descriptors is not remembered as failed: a later search tries again.
+// be loaded for lack of descriptors or of memory is not remembered as failed: a later search
+// tries again; `outOfMemory` is set for the second.
 std::pair<std::string, Library> LoadOnce(Registry& registry, const std::string& path,
-                                         bool& exhausted) {
+                                         bool& exhausted, bool& outOfMemory) {
     std::error_code error;
     std::string key = std::filesystem::weakly_canonical(path, error).string();
     if (error) {
@@ -93,11 +94,16 @@ std::pair<std::string, Library> LoadOnce(Registry& registry, const std::string& 
         return *it;
     }
     Library library{dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL), nullptr};
+    // The loader leaves the failed mapping's errno behind; it is read before anything else.
+    const int loadError = library.handle ? 0 : errno;
     if (library.handle) {
         library.entry =
             reinterpret_cast<DllGetClassObjectFn>(dlsym(library.handle, "DllGetClassObject"));
     } else if (DescriptorsExhausted()) {
         exhausted = true;
+        return {key, library};
+    } else if (loadError == ENOMEM) {
+        outOfMemory = true;
         return {key, library};
     }
     return *registry.libraries.emplace(key, library).first;
@@ -176,16 +182,20 @@ HRESULT GetClassObject(const CLSID& clsid, void** factory) {
     // Whether a folder or a library was out of reach only for lack of descriptors: then the
     // class is not missing, the process has run out of files.
     bool exhausted = false;
+    bool outOfMemory = false;
     for (const std::string& folder : ComponentFolders()) {
         for (const std::string& path : PluginsIn(folder, exhausted)) {
-            const auto [canonical, library] = LoadOnce(registry, path, exhausted);
+            const auto [canonical, library] = LoadOnce(registry, path, exhausted, outOfMemory);
             if (library.entry && SUCCEEDED(Ask(library.entry, clsid, factory))) {
                 RecordServed(registry, clsid, canonical);
                 return S_OK;
             }
         }
     }
-    return exhausted ? kTooManyOpenFilesResult : REGDB_E_CLASSNOTREG;
+    if (exhausted) {
+        return kTooManyOpenFilesResult;
+    }
+    return outOfMemory ? E_OUTOFMEMORY : REGDB_E_CLASSNOTREG;
 }
 
 ServingLibrary LibraryServing(const CLSID& clsid) {

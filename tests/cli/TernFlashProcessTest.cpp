@@ -320,6 +320,38 @@ TEST_F(TernFlashLimits, RunningOutOfDescriptorsIsNamedAtTheStepItHits) {
     EXPECT_LE(limit, 32) << "the install never got through";
     EXPECT_EQ(statuses, (std::set<int>{cli::kExitFile, cli::kExitDeviceLink}));
 }
+
+// The sanitizers' runtimes reserve more address space than any such limit allows.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST_F(TernFlashLimits, RunningOutOfMemoryEndsWithItsOutcomeAndWritesNothingBefore) {
+    // From a limit too low for the install to get anywhere up to the one it gets through
+    // with: every run on the way ends with a status of its own, a document and nothing
+    // written; none ends by an exception or a signal.
+    constexpr int kStepKiB = 512;
+    std::set<int> statuses;
+    int limitKiB = 16 * 1024;
+    for (; limitKiB <= 96 * 1024; limitKiB += kStepKiB) {
+        SCOPED_TRACE(limitKiB);
+        const std::string capture = m_env.CaptureToFile();
+        ChildProcess child =
+            Shell("ulimit -v " + std::to_string(limitKiB), {"install", m_small, "--json"});
+        const int status = child.Finish();
+        if (status == cli::kExitSuccess) {
+            break;
+        }
+        EXPECT_TRUE(status == cli::kExitDeviceLink || status == cli::kExitResources) << child.Err();
+        EXPECT_TRUE(ReadCapture(capture).empty());
+        const auto doc = nlohmann::json::parse(child.Out(), nullptr, false);
+        ASSERT_FALSE(doc.is_discarded()) << child.Out();
+        EXPECT_EQ(doc["exit_status"], status);
+        EXPECT_NE(child.Err().find("memory"), std::string::npos) << child.Err();
+        statuses.insert(status);
+    }
+    EXPECT_LE(limitKiB, 96 * 1024) << "the install never got through";
+    // The transfer's own refusal is among them: the reserve is taken before the first write.
+    EXPECT_EQ(statuses.count(cli::kExitResources), 1u);
+}
+#endif
 #endif
 
 TEST_F(TernFlashProcess, RefusesWhileAnotherProcessHoldsTheInstallLock) {
