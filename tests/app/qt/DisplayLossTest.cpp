@@ -94,7 +94,12 @@ TEST_P(DisplayLoss, ARunEndsWholeAndTheProcessEndsWithItsOutcome) {
         const std::string files = OnDisplay(display, "xdotool search --name '^Open$'", dir);
         OnDisplay(display, "xdotool windowfocus --sync " + files + " type " + firmware, dir);
         ASSERT_TRUE(EnterUntilFileDialog(false, display, files, dir));
-        OnDisplay(display, "xdotool windowfocus --sync " + window + " key Tab Return", dir);
+        // Start is enabled once the file has loaded and played dry, which a loaded sanitizer
+        // build takes its time over: Enter again until the first write goes out.
+        OnDisplay(display, "xdotool windowfocus --sync " + window + " key Tab", dir);
+        for (int tries = 0; tries < 60 && !WaitForCapturedWrites(capture, 1, 1s); ++tries) {
+            OnDisplay(display, "xdotool windowfocus --sync " + window + " key Return", dir);
+        }
         ASSERT_TRUE(WaitForCapturedWrites(capture, 3, 60s));
     }
 
