@@ -53,21 +53,23 @@ public:
     // pieces, leaving `pos` past what was written. The caller has proven that the data lie
     // inside the track. False when a write failed.
     bool Send(uint32_t ticks, uint32_t& pos) {
-        WaitUntilDue(ticks);
         const uint32_t length = m_player.ReadVarLen(pos, kTrack);
-        return SendPieces(pos, length);
+        const uint32_t first = FillFirstPiece(pos, length);
+        WaitUntilDue(ticks);
+        return SendPieces(pos, length, first);
     }
 
     // For a SysEx event that does not fit in the track. Once it is due: a length field cut
     // off by the end of the track still lets the 0xF0 go out alone; a complete length whose
     // data run past the track sends nothing. m_nError stays 6 either way.
     bool SendCutOff(uint32_t ticks, uint32_t pos) {
-        WaitUntilDue(ticks);
         m_player.m_nError = tern::kReaderInProgress;
         m_player.ReadVarLen(pos, kTrack);
         const bool lengthCutOff = m_player.m_nError == tern::kReaderMalformed;
         m_player.m_nError = tern::kReaderMalformed;
-        return !lengthCutOff || SendPieces(pos, 0);
+        const uint32_t first = lengthCutOff ? FillFirstPiece(pos, 0) : 0;
+        WaitUntilDue(ticks);
+        return !lengthCutOff || SendPieces(pos, 0, first);
     }
 
 private:
@@ -93,12 +95,21 @@ private:
         }
     }
 
-    bool SendPieces(uint32_t& pos, uint32_t length) {
-        uint32_t count = std::min(length, kFirstPieceData);
+    // The first write of a message is made ready before its wait, so that nothing but the call
+    // lies between the last look at the clock and the port: a thread held up there (the
+    // scheduler takes the processor on the very tick the wait ends on) is a stall no player
+    // can see. Returns the data bytes it holds; `pos` moves past them.
+    uint32_t FillFirstPiece(uint32_t& pos, uint32_t length) {
+        const uint32_t count = std::min(length, kFirstPieceData);
         uint8_t* buffer = m_player.m_Buffer[m_ring];
         buffer[0] = tern::smf::kSysEx;
         std::memcpy(buffer + 1, Data(pos), count);
         pos += count;
+        return count;
+    }
+
+    bool SendPieces(uint32_t& pos, uint32_t length, uint32_t first) {
+        uint32_t count = first;
         if (!Write(count + 1)) {
             return false;
         }
