@@ -21,6 +21,7 @@ TEST(CaptureTiming, LatenessCountsFromTheFirstWriteOnBothClocks) {
         double p99Ms, worstMs;
         size_t worstWrite;
         double squeezedMs;  // from one message's first write to the next's
+        size_t squeezedMessages;
     };
     std::vector<uint64_t> oneLateIn101(101);
     std::vector<uint32_t> every10Ms(101);
@@ -35,23 +36,27 @@ TEST(CaptureTiming, LatenessCountsFromTheFirstWriteOnBothClocks) {
          0.3,
          5.0,
          3,
-         -0.2},
+         -0.2,
+         0},
         {"a late first write moves the origin; early ones count negative",
          {0, 9'000},
          {2, 12},
          -1.0,
          0.0,
          0,
-         1.0},
+         1.0,
+         0},
         // The one after the late one followed it 1 ms later, 9 ms sooner than the file's gap.
-        {"the p99 of 101 leaves the single worst out", oneLateIn101, every10Ms, 0.0, 9.0, 40, 9.0},
+        {"the p99 of 101 leaves the single worst out", oneLateIn101, every10Ms, 0.0, 9.0, 40, 9.0,
+         1},
         {"a stall's burst",
          {0, 1'500'000, 1'500'100, 1'500'200},
          {0, 40, 80, 120},
          1420.1,
          1460.0,
          1,
-         39.9},
+         39.9,
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -62,6 +67,7 @@ TEST(CaptureTiming, LatenessCountsFromTheFirstWriteOnBothClocks) {
         EXPECT_NEAR(late.worstMs, c.worstMs, 1e-9);
         EXPECT_EQ(late.worstWrite, c.worstWrite);
         EXPECT_NEAR(late.squeezedMs, c.squeezedMs, 1e-9);
+        EXPECT_EQ(late.squeezedMessages, c.squeezedMessages);
     }
     // A capture that lost or gained writes has no lateness to speak of.
     EXPECT_NE(LatenessAgainstSchedule({1, 2}, {0}).error, "");

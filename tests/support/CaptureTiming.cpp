@@ -15,6 +15,7 @@ namespace {
 
 constexpr double kUsPerMs = 1000.0;
 constexpr double kPercentile = 0.99;
+constexpr double kToleranceMs = 1.0;  // the tick counter's step
 constexpr std::chrono::milliseconds kCapturePoll{1};
 
 }  // namespace
@@ -43,6 +44,7 @@ CaptureLateness LatenessAgainstSchedule(const std::vector<uint64_t>& capturedUs,
                                  kUsPerMs;
             const double fileGapMs = static_cast<double>(dueMs[i] - dueMs[messageStart]);
             result.squeezedMs = std::max(result.squeezedMs, fileGapMs - gapMs);
+            result.squeezedMessages += fileGapMs - gapMs > kToleranceMs ? 1 : 0;
             messageStart = i;
         }
     }

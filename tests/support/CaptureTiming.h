@@ -26,6 +26,8 @@ struct CaptureLateness {
     // How much sooner than the file's gap any message followed the one before it, counted
     // between the first writes of messages due at different times; 0 or less when none did.
     double squeezedMs = 0;
+    // How many messages followed the one before them more than 1 ms sooner than that gap.
+    size_t squeezedMessages = 0;
 };
 
 // Each write's lateness is how much later than its due time it was entered, with the first
