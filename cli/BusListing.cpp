@@ -54,7 +54,9 @@ size_t BusListing::Ostrels() const {
 BusListing ReadBusListing() {
     BusListing listing;
     DeviceLinkSession session;
-    if (const HRESULT created = CreateCorvoAsync(&g_pCorvoAsync); FAILED(created)) {
+    const HRESULT created = CreateCorvoAsync(&g_pCorvoAsync);
+    listing.skippedComponents = platform::SkippedComponents();
+    if (FAILED(created)) {
         listing.result.Fail(kExitDeviceLink, RootFailureText(created));
         return listing;
     }

@@ -32,6 +32,8 @@ struct ListedNode {
 struct BusListing {
     CommandResult result;
     std::optional<platform::ComponentIdentity> deviceLink;  // once the root object exists
+    // What the component runtime passed over looking for the device link, with its reasons.
+    std::vector<std::string> skippedComponents;
     bool nodesListed = false;  // false when the root object or the node list failed
     std::vector<ListedNode> nodes;
 

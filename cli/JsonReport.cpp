@@ -159,6 +159,7 @@ Json TransferJson(const TransferRecord& transfer) {
 std::string ListDocument(const BusListing& listing) {
     Json doc = Envelope("list", listing.result);
     doc["device_link"] = OrNull(listing.deviceLink, DeviceLinkJson);
+    doc["skipped_components"] = listing.skippedComponents;
     doc["node_count"] = nullptr;
     doc["ostrel_count"] = nullptr;
     doc["nodes"] = nullptr;

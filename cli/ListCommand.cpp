@@ -20,6 +20,9 @@ void PrintPorts(const ListedNode& node, std::ostream& out) {
 
 // The listing as lines on `out`, each failure's message on `err` where it happened.
 void Print(const BusListing& listing, std::ostream& out, std::ostream& err) {
+    for (const std::string& skipped : listing.skippedComponents) {
+        err << "Skipped: " << skipped << '\n';
+    }
     if (listing.deviceLink) {
         out << DeviceLinkLine(*listing.deviceLink) << '\n';
     }

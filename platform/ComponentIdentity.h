@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/ComTypes.h"
 
@@ -23,5 +24,10 @@ struct ComponentIdentity {
 // been created here; before that, or when the class is served from the program itself, the
 // library is empty.
 ComponentIdentity IdentifyComponent(const CLSID& clsid);
+
+// What the runtime passed over when it last looked for a component, each with its reason in
+// one line: a registration or library another user could change, one that could not be
+// loaded. Empty where the system's registry alone decides.
+std::vector<std::string> SkippedComponents();
 
 }  // namespace tern::platform

@@ -40,4 +40,6 @@ set(sim_line "Device link: [^\n]*/lib/tern-update/components/corvo-sim.so \\(the
 if(NOT listed EQUAL 0 OR NOT out MATCHES "FIRM" OR NOT out MATCHES "${sim_line}")
   message(FATAL_ERROR "the installed tern-flash did not find and name the simulated bus: ${listed}\n${out}${err}")
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/runpath_check.cmake)
+check_runpaths("${PREFIX}")
 file(REMOVE_RECURSE "${PREFIX}")

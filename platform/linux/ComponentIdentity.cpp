@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "platform/ComRuntime.h"
 #include "platform/linux/ComponentRegistry.h"
 
 namespace tern::platform {
@@ -16,6 +17,10 @@ ComponentIdentity IdentifyComponent(const CLSID& clsid) {
         identity.simulation = marker && marker() != 0;
     }
     return identity;
+}
+
+std::vector<std::string> SkippedComponents() {
+    return SkippedInLastSearch();
 }
 
 }  // namespace tern::platform

@@ -1,7 +1,8 @@
 // The install lock on Linux: a file in the system's lock folder, locked with flock. The folder
 // is writable by everyone (sticky), so the file may have been made by anyone, even as a trap:
 // it is never followed through a link, never opened for writing, only changed when this
-// process made it, and the lock is taken without waiting.
+// process made it, and the lock is taken without waiting. The one file ever removed is an
+// empty one of another user's at the lock's own place, which root replaces by its own.
 #include "platform/InstallLock.h"
 
 #include "platform/linux/ProcessLock.h"
@@ -77,9 +78,29 @@ bool StillNamed(int fd, const std::string& path) {
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
-bool OwnedByAnotherUser(int fd) {
-    struct stat st;
-    return fstat(fd, &st) == 0 && st.st_uid != geteuid();
+std::string DefaultLocation() {
+    for (const char* folder : kLockFolders) {
+        struct stat st;
+        if (stat(folder, &st) == 0 && S_ISDIR(st.st_mode)) {
+            return std::string(folder) + "/" + kLockFileName;
+        }
+    }
+    return std::string(kLockFolders[0]) + "/" + kLockFileName;
+}
+
+// Whether root may put a lock file of its own in place of the one open on `fd`: only another
+// user's empty file under the lock's own name in a shared lock folder (root's, sticky), where
+// anyone may leave one and nothing is lost with it. Any other file is locked as it is: the
+// name may have been given for any file of anyone's.
+bool ReplaceableSquat(int fd, const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (geteuid() != 0 || slash == std::string::npos || path.substr(slash + 1) != kLockFileName) {
+        return false;
+    }
+    struct stat file, folder;
+    return fstat(fd, &file) == 0 && file.st_uid != 0 && file.st_size == 0 &&
+           lstat(slash == 0 ? "/" : path.substr(0, slash).c_str(), &folder) == 0 &&
+           S_ISDIR(folder.st_mode) && folder.st_uid == 0 && (folder.st_mode & S_ISVTX);
 }
 
 void DescribeHolder(int fd, InstallLock::Result& result) {
@@ -92,16 +113,6 @@ void DescribeHolder(int fd, InstallLock::Result& result) {
         result.pid = pid;
         result.otherUser = uid != getuid();
     }
-}
-
-std::string DefaultLocation() {
-    for (const char* folder : kLockFolders) {
-        struct stat st;
-        if (stat(folder, &st) == 0 && S_ISDIR(st.st_mode)) {
-            return std::string(folder) + "/" + kLockFileName;
-        }
-    }
-    return std::string(kLockFolders[0]) + "/" + kLockFileName;
 }
 
 // Opens the lock file read-only, making it when it is missing. -1 with `reason` on failure.
@@ -165,7 +176,7 @@ InstallLock::Result InstallLock::TryAcquire() {
             close(fd);
             continue;
         }
-        if (OwnedByAnotherUser(fd) && geteuid() == 0) {
+        if (ReplaceableSquat(fd, path)) {
             // Its owner could remove it from under an installation and let a second one in.
             // Root holds it now, so nobody installs meanwhile: replace it by one of root's.
             if (adopted >= 0) {

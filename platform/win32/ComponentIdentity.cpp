@@ -29,4 +29,8 @@ ComponentIdentity IdentifyComponent(const CLSID& clsid) {
     return identity;
 }
 
+std::vector<std::string> SkippedComponents() {
+    return {};
+}
+
 }  // namespace tern::platform

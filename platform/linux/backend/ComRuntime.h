@@ -2,12 +2,14 @@
 // by class id from plug-in libraries, and the task allocator that components hand lists out
 // with.
 //
-// Component folders: those named by TERN_COMPONENT_PATH (colon-separated) when it is set,
-// else <exe dir>/../lib/tern-update/components and <exe dir>/components. Every "*.so" in them
-// is a plug-in exporting `extern "C" HRESULT DllGetClassObject(const CLSID&, const IID&,
-// void**)`. Each library is loaded once per process and stays loaded; one that cannot be
-// loaded, or does not serve the class asked for, is skipped (one that could not be opened
-// for lack of descriptors is tried again by the next creation).
+// Component folders: those named by TERN_COMPONENT_PATH (colon-separated, absolute only)
+// when it is set, else <exe dir>/../lib/tern-update/components. A library is loaded only when
+// a registration in one of them ("*.component", see ComponentRegistration.h) names it for the
+// class asked for, and only when the folder, the registration and the library pass the
+// ownership checks of TrustedPath.h. The library exports `extern "C" HRESULT
+// DllGetClassObject(const CLSID&, const IID&, void**)`; it is loaded once per process and
+// stays loaded. One that cannot be loaded, or does not serve the class, is skipped with its
+// reason (one that could not be opened for lack of descriptors is tried again later).
 #pragma once
 
 #include <cstddef>
@@ -50,7 +52,16 @@ Interface* InterfaceCast(IUnknown* object) {
 // How many CoInitialize calls of the calling thread are not yet undone.
 int ComInitCount();
 
-// The folders searched for plug-ins, in search order.
-std::vector<std::string> ComponentFolders();
+// The folders searched for component registrations, in search order, and why a folder that
+// would have been searched is not.
+struct ComponentFolderList {
+    std::vector<std::string> folders;
+    std::vector<std::string> problems;
+};
+ComponentFolderList ComponentFolders();
+
+// What the last search for a class passed over (folders, registrations, libraries), each
+// with its reason in one line.
+std::vector<std::string> SkippedInLastSearch();
 
 }  // namespace tern::platform

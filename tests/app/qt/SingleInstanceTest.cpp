@@ -35,10 +35,15 @@ bool WaitHeld(const std::string& program) {
 }
 
 // The program under a name of this test's own, so tests running side by side (or a real
-// instance on this machine) never share its lock.
+// instance on this machine) never share its lock; in bin/ beside a lib/ that leads to the
+// build's runtime, as the program finds it installed.
 std::string CopyOfProgram(const TempDir& dir, const std::string& tag) {
     const std::string name = "tern-update-" + tag + "-" + std::to_string(getpid());
-    std::filesystem::copy_file(TERN_UPDATE_EXE, dir.PathOf(name));
+    std::filesystem::create_directories(dir.PathOf("bin"));
+    std::error_code exists;
+    std::filesystem::create_directory_symlink(std::string(TERN_COMPONENT_DIR) + "/../..",
+                                              dir.PathOf("lib"), exists);
+    std::filesystem::copy_file(TERN_UPDATE_EXE, dir.PathOf("bin/" + name));
     return name;
 }
 
@@ -46,11 +51,11 @@ TEST(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheDeviceLink) {
     ComponentEnvironment env;
     TempDir dir;
     const std::string program = CopyOfProgram(dir, "single");
-    ChildProcess first(dir.PathOf(program), {}, dir.PathOf("first.err"));
+    ChildProcess first(dir.PathOf("bin/" + program), {}, dir.PathOf("first.err"));
     ASSERT_TRUE(WaitHeld(program));
     // Any creation of the root object from here on would print the scenario's error.
     env.SetScenario("not a scenario\n");
-    ChildProcess second(dir.PathOf(program), {}, dir.PathOf("second.err"));
+    ChildProcess second(dir.PathOf("bin/" + program), {}, dir.PathOf("second.err"));
     EXPECT_EQ(second.WaitExit(10s), 0);
     EXPECT_EQ(second.Err().find("corvo-sim"), std::string::npos) << second.Err();
     EXPECT_EQ(first.WaitExit(200ms), -1);  // the first one runs on
@@ -61,9 +66,9 @@ TEST(SingleInstance, ACopyUnderAnotherNameRunsOnItsOwn) {
     TempDir dir;
     const std::string program = CopyOfProgram(dir, "original");
     const std::string copy = CopyOfProgram(dir, "copy");
-    ChildProcess first(dir.PathOf(program), {}, dir.PathOf("first.err"));
+    ChildProcess first(dir.PathOf("bin/" + program), {}, dir.PathOf("first.err"));
     ASSERT_TRUE(WaitHeld(program));
-    ChildProcess other(dir.PathOf(copy), {}, dir.PathOf("copy.err"));
+    ChildProcess other(dir.PathOf("bin/" + copy), {}, dir.PathOf("copy.err"));
     EXPECT_TRUE(WaitHeld(copy));
     EXPECT_EQ(other.WaitExit(500ms), -1);
 }
@@ -170,7 +175,7 @@ TEST(SingleInstance, AnotherUserCannotKeepTheProgramFromStarting) {
     const std::string runtime = getenv("XDG_RUNTIME_DIR");
     setenv("XDG_RUNTIME_DIR", theirs.c_str(), 1);  // not ours: never trusted
     setenv("TMPDIR", dir.Path().c_str(), 1);
-    ChildProcess started(dir.PathOf(program), {}, dir.PathOf("started.err"));
+    ChildProcess started(dir.PathOf("bin/" + program), {}, dir.PathOf("started.err"));
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     unsetenv("TMPDIR");
     EXPECT_EQ(started.WaitExit(1500ms), -1) << "the program ended: " << started.Err();

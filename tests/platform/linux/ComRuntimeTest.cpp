@@ -73,14 +73,18 @@ TEST(ComRuntime, CreationRulesAreCheckedBeforeAnyObjectExists) {
     CoUninitialize();
 }
 
-TEST(ComRuntime, ComponentFoldersComeFromTheVariableOrBesideTheExecutable) {
-    setenv("TERN_COMPONENT_PATH", "/a:/b/c::/d", 1);
-    EXPECT_EQ(ComponentFolders(), (std::vector<std::string>{"/a", "/b/c", "/d"}));
+TEST(ComRuntime, ComponentFoldersComeFromTheVariableAbsoluteOnlyOrBesideTheExecutable) {
+    setenv("TERN_COMPONENT_PATH", "/a:components:/b/c::./d:/d", 1);
+    ComponentFolderList list = ComponentFolders();
+    EXPECT_EQ(list.folders, (std::vector<std::string>{"/a", "/b/c", "/d"}));
+    ASSERT_EQ(list.problems.size(), 2u);
+    EXPECT_NE(list.problems[0].find("\"components\", which is not an absolute folder"),
+              std::string::npos);
     unsetenv("TERN_COMPONENT_PATH");
-    const auto folders = ComponentFolders();
-    ASSERT_EQ(folders.size(), 2u);
-    EXPECT_NE(folders[0].find("/../lib/tern-update/components"), std::string::npos);
-    EXPECT_EQ(folders[1], std::string(TERN_BIN_DIR) + "/components");
+    list = ComponentFolders();
+    EXPECT_EQ(list.folders, std::vector<std::string>{std::string(TERN_BIN_DIR) +
+                                                     "/../lib/tern-update/components"});
+    EXPECT_TRUE(list.problems.empty());
 }
 
 TEST(ComRuntime, NoLibraryServingTheClassMeansNoObject) {
@@ -95,9 +99,10 @@ TEST(ComRuntime, NoLibraryServingTheClassMeansNoObject) {
     }
 }
 
-TEST(ComRuntime, LibrariesThatCannotLoadOrServeOtherClassesAreSkipped) {
-    // The test folder holds a library that serves another class and one that is not a
-    // library at all; the simulator comes after them.
+TEST(ComRuntime, OnlyRegisteredLibrariesAreTriedAndEachSkipHasItsReason) {
+    // The test folder registers, for the device link's class, a library that is not one and
+    // a library that serves another class, and holds a library nobody registered; the
+    // simulator's folder comes after it.
     test::ComponentEnvironment env(std::string(TERN_TEST_COMPONENT_DIR) + ":" + TERN_COMPONENT_DIR);
     IUnknown* root = nullptr;
     ASSERT_EQ(CoCreateInstance(CLSID_CorvoAsync, nullptr, 3, IID_ICorvoAsync,
@@ -105,10 +110,22 @@ TEST(ComRuntime, LibrariesThatCannotLoadOrServeOtherClassesAreSkipped) {
               S_OK);
     ASSERT_NE(root, nullptr);
     root->Release();
+    const std::string folder = TERN_TEST_COMPONENT_DIR;
+    const std::vector<std::string> expected = {
+        folder + "/broken.so cannot be loaded",
+        folder + "/other-plugin.so does not serve the class " + folder + "/b-other.component",
+        folder + "/c-unreadable.component names no class"};
+    const std::vector<std::string> skipped = SkippedInLastSearch();
+    ASSERT_EQ(skipped.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(skipped[i].rfind(expected[i], 0), 0u) << skipped[i];
+    }
+    EXPECT_EQ(dlopen((folder + "/unregistered.so").c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr)
+        << "a library nobody registered was opened";
 
-    const std::string other = std::string(TERN_TEST_COMPONENT_DIR) + "/other-plugin.so";
+    const std::string other = folder + "/other-plugin.so";
     void* handle = dlopen(other.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(handle, nullptr) << "the other plug-in was never loaded";
+    ASSERT_NE(handle, nullptr) << "the registered plug-in was never loaded";
     auto asked = reinterpret_cast<int (*)()>(dlsym(handle, "OtherPluginAskedCount"));
     ASSERT_NE(asked, nullptr);
     const int before = asked();

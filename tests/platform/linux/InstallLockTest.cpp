@@ -167,5 +167,48 @@ TEST_F(InstallLockTest, AnotherUsersInstallationIsNamedAndCannotBeTakenFromUs) {
     EXPECT_EQ(second.TryAcquire().outcome, InstallLock::Outcome::HeldByOther);
 }
 
+TEST_F(InstallLockTest, AnotherUsersFileIsLockedAsItIsUnlessAnEmptySquatAtItsPlace) {
+    if (!test::CanActAsOtherUser()) {
+        GTEST_SKIP() << "needs root to act as another user";
+    }
+    const std::string theirs = m_dir.PathOf("theirs");
+    ASSERT_EQ(mkdir(theirs.c_str(), 0755), 0);
+    ASSERT_EQ(chown(theirs.c_str(), test::OtherUserId(), 0), 0);
+    struct Case {
+        std::string path;
+        const char* content;
+    } cases[] = {
+        {m_path, "their notes"},                 // the lock's own place, but not empty
+        {m_shared + "/notes", ""},               // empty, under another name
+        {theirs + "/tern-update.lock", "keep"},  // a folder of theirs, not a shared one
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        setenv(kInstallLockVariable, c.path.c_str(), 1);
+        ChildProcess make(
+            test::kSetpriv,
+            test::AsOtherUser(
+                {"/bin/sh", "-c", "printf '" + std::string(c.content) + "' > " + c.path}),
+            m_dir.PathOf("make.err"));
+        ASSERT_EQ(make.Finish(), 0) << make.Err();
+        struct stat before, after;
+        ASSERT_EQ(stat(c.path.c_str(), &before), 0);
+        {
+            InstallLock lock;
+            EXPECT_TRUE(lock.TryAcquire().Taken());
+            ChildProcess take(test::kSetpriv,
+                              test::AsOtherUser({"/usr/bin/flock", "-n", c.path, "/bin/true"}),
+                              m_dir.PathOf("take.err"));
+            EXPECT_NE(take.Finish(), 0) << "the lock did not hold";
+        }
+        ASSERT_EQ(stat(c.path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "replaced";
+        EXPECT_EQ(after.st_uid, test::OtherUserId());
+        std::ifstream in(c.path);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.content);
+        remove(c.path.c_str());
+    }
+}
+
 }  // namespace
 }  // namespace tern::platform
