@@ -4,9 +4,15 @@
 
 #include "app/SessionSignals.h"
 #include "app/TernUpdateApp.h"
+#include "platform/LibrarySearch.h"
 #include "status/StatusCodes.h"
 
 int main(int argc, char** argv) {
+    // Before anything can load a library: the dialogs, the component runtime, the device link.
+    if (!tern::platform::RestrictLibrarySearch()) {
+        std::fprintf(stderr, "tern-update: %s\n", tern::platform::kLibrarySearchRefused);
+        return 1;
+    }
     try {
         // Before any other thread: a closed terminal or a logout must not cut a transfer off.
         const CSessionSignals sessionSignals;

@@ -18,6 +18,7 @@
 #include "cli/OutputFormat.h"
 #include "engine/Checksum.h"
 #include "platform/InterruptWatcher.h"
+#include "platform/LibrarySearch.h"
 #include "platform/Terminal.h"
 
 namespace {
@@ -192,6 +193,11 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything can load a library: the device link's server above all.
+    if (!tern::platform::RestrictLibrarySearch()) {
+        std::cerr << "tern-flash: " << tern::platform::kLibrarySearchRefused << std::endl;
+        return tern::cli::kExitDeviceLink;
+    }
     // Every command ends with its outcome or a clear message, under any memory limit: what
     // runs out of memory where no result can carry it ends here, and is said in fixed words.
     try {

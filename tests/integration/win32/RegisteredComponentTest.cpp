@@ -1,13 +1,16 @@
 // tern-flash.exe finds its device link through the registry, as it would find the bus
 // driver's component: the simulator registered with regsvr32, listed, checked and installed
 // into; unregistered, and the program says it has no interface; registered again with a
-// failing write, and the transfer stops there. Runs in a fresh Wine prefix of its own
+// failing write, and the transfer stops there. A class registered by a bare name is never
+// served from the current folder or PATH. Runs in a fresh Wine prefix of its own
 // (in-fresh-prefix), since registration is machine-wide.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,10 +44,12 @@ protected:
     int Register() { return Run(SystemProgram("regsvr32.exe"), {"/s", m_library}); }
     int Unregister() { return Run(SystemProgram("regsvr32.exe"), {"/u", "/s", m_library}); }
     int Flash(const std::vector<std::string>& args, std::string* out, std::string* err) {
-        return Run(TERN_FLASH_EXE, args, out, err);
+        return Run(m_flash, args, out, err);
     }
 
     TempDir m_dir;
+    // In the system's form, so that it still names the program from another current folder.
+    const std::string m_flash = FullPath(TERN_FLASH_EXE);
     const std::string m_library = FullPath(std::string(TERN_COMPONENT_DIR) + "/corvo-sim.dll");
     const std::string m_sample = CopyOfSample(m_dir);
 };
@@ -120,6 +125,58 @@ TEST_F(RegisteredComponent, UnregisteringLeavesAnotherLibrarysRegistrationAlone)
 
     // Put back as ours, so the test's end can remove it.
     ASSERT_EQ(Register(), 0);
+}
+
+// A copy of the planted library in a new folder `name` of `dir`: the copy's full path.
+std::string Plant(const TempDir& dir, const std::string& name) {
+    const std::string folder = FullPath(dir.PathOf(name));
+    std::filesystem::create_directory(folder);
+    const std::string library = folder + "\\corvo-bus.dll";
+    EXPECT_TRUE(CopyFileA(FullPath(TERN_PLANTED_LIBRARY).c_str(), library.c_str(), FALSE));
+    return library;
+}
+
+bool Marked(const std::string& library) {
+    return std::filesystem::exists(library + ".mark");
+}
+
+TEST_F(RegisteredComponent, ABareNameIsNeverServedFromTheCurrentFolderOrPath) {
+    // Loaded, the planted library leaves its mark: its absence below means it was not loaded.
+    const std::string probe = Plant(m_dir, "probe");
+    const HMODULE loaded = LoadLibraryA(probe.c_str());
+    ASSERT_NE(loaded, nullptr);
+    FreeLibrary(loaded);
+    ASSERT_TRUE(Marked(probe));
+
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    char current[MAX_PATH] = {};
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, current), 0u);
+    // The class named without a folder, as an installer might register a driver's server.
+    // From here on nothing ends the test early: the key must go at its end.
+    ASSERT_TRUE(RegisterOtherLibrary("corvo-bus.dll"));
+    const struct {
+        const char* where;
+        bool onPath;  // false: the current folder
+    } kPlaces[] = {{"current", false}, {"on-path", true}};
+    for (const auto& place : kPlaces) {
+        // One place at a time: a library found in the first would hide the second.
+        const std::string library = Plant(m_dir, place.where);
+        const std::string folder = library.substr(0, library.rfind('\\'));
+        if (place.onPath) {
+            SetEnv("PATH", folder + ";" + path);
+        } else {
+            EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+        }
+        std::string out;
+        std::string err;
+        EXPECT_EQ(Flash({"list"}, &out, &err), cli::kExitDeviceLink) << place.where << err;
+        EXPECT_NE(err.find("Can not get FW interface!!"), std::string::npos) << place.where << err;
+        EXPECT_FALSE(Marked(library)) << "loaded from the folder " << place.where;
+        SetEnv("PATH", path);
+        SetCurrentDirectoryA(current);
+        std::filesystem::remove(library);
+    }
+    DeleteClassKey();
 }
 
 }  // namespace
