@@ -1,5 +1,5 @@
-// Where class objects come from: in-process registrations first, then the plug-in libraries
-// of the component folders, each loaded once per process.
+// Where class objects come from: in-process registrations first, then the libraries that the
+// registrations in the component folders name for the class, each loaded once per process.
 #pragma once
 
 #include <string>
