@@ -64,6 +64,13 @@ struct Scene {
     }
 };
 
+// A registered marking library in components/ of the current folder.
+void PlantInCurrentFolder(Scene& s) {
+    fs::create_directory(s.cwd + "/components");
+    s.Plant(s.cwd + "/components/mark.so");
+    s.Register(s.cwd + "/components");
+}
+
 struct PlantCase {
     const char* name;
     void (*plant)(Scene&);
@@ -77,19 +84,9 @@ struct PlantCase {
 const PlantCase kCases[] = {
     {"ALibraryInTheCurrentFolder", [](Scene& s) { s.Plant(s.cwd + "/libsystemd.so.0"); }, nullptr,
      false, "--version", 0, "tern-flash 1.0.0"},
-    {"ARelativeComponentPath",
-     [](Scene& s) {
-         fs::create_directory(s.cwd + "/components");
-         s.Plant(s.cwd + "/components/mark.so");
-         s.Register(s.cwd + "/components");
-     },
-     "components", false, "list", 2, "names \"components\", which is not an absolute folder"},
-    {"AComponentsFolderHereWithoutProc",
-     [](Scene& s) {
-         fs::create_directory(s.cwd + "/components");
-         s.Plant(s.cwd + "/components/mark.so");
-         s.Register(s.cwd + "/components");
-     },
+    {"ARelativeComponentPath", PlantInCurrentFolder, "components", false, "list", 2,
+     "names \"components\", which is not an absolute folder"},
+    {"AComponentsFolderHereWithoutProc", PlantInCurrentFolder,
      // The loader itself needs /proc to place $ORIGIN, so the program does not start.
      nullptr, true, "list", 127, "libtern_com.so: cannot open shared object file"},
     {"AComponentsFolderOthersCanWrite",
