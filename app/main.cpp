@@ -4,6 +4,7 @@
 
 #include "app/SessionSignals.h"
 #include "app/TernUpdateApp.h"
+#include "devlink/DriverBitness.h"
 #include "platform/LibrarySearch.h"
 #include "status/StatusCodes.h"
 
@@ -12,6 +13,13 @@ int main(int argc, char** argv) {
     if (!tern::platform::RestrictLibrarySearch()) {
         std::fprintf(stderr, "tern-update: %s\n", tern::platform::kLibrarySearchRefused);
         return 1;
+    }
+    // A bus driver registered for the other bitness alone is served by the other build: it
+    // starts in this one's place before any window, and keeps the single-instance rule itself.
+    if (const std::string other = tern::HandOverTarget(); !other.empty()) {
+        if (tern::platform::HandOver(other, false)) {
+            return 0;
+        }
     }
     try {
         // Before any other thread: a closed terminal or a logout must not cut a transfer off.

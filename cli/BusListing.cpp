@@ -9,6 +9,7 @@
 #include "cli/RootFailure.h"
 #include "devlink/CorvoRoot.h"
 #include "devlink/DiscoveryAttempt.h"
+#include "devlink/DriverBitness.h"
 #include "status/StatusCodes.h"
 
 namespace tern::cli {
@@ -56,6 +57,7 @@ BusListing ReadBusListing() {
     DeviceLinkSession session;
     const HRESULT created = CreateCorvoAsync(&g_pCorvoAsync);
     listing.skippedComponents = platform::SkippedComponents();
+    listing.registrations = DeviceLinkRegistrations();
     if (FAILED(created)) {
         listing.result.Fail(kExitDeviceLink, RootFailureText(created));
         return listing;

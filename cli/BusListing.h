@@ -10,6 +10,7 @@
 
 #include "cli/CommandResult.h"
 #include "platform/ComponentIdentity.h"
+#include "platform/OtherBitness.h"
 
 namespace tern::cli {
 
@@ -34,6 +35,8 @@ struct BusListing {
     std::optional<platform::ComponentIdentity> deviceLink;  // once the root object exists
     // What the component runtime passed over looking for the device link, with its reasons.
     std::vector<std::string> skippedComponents;
+    // The device link's class in the registry's views, this program's own first.
+    std::vector<platform::ViewRegistration> registrations;
     bool nodesListed = false;  // false when the root object or the node list failed
     std::vector<ListedNode> nodes;
 

@@ -160,6 +160,10 @@ std::string ListDocument(const BusListing& listing) {
     Json doc = Envelope("list", listing.result);
     doc["device_link"] = OrNull(listing.deviceLink, DeviceLinkJson);
     doc["skipped_components"] = listing.skippedComponents;
+    doc["registrations"] = Json::array();
+    for (const platform::ViewRegistration& view : listing.registrations) {
+        doc["registrations"].push_back({{"bits", view.bits}, {"library", view.library}});
+    }
     doc["node_count"] = nullptr;
     doc["ostrel_count"] = nullptr;
     doc["nodes"] = nullptr;

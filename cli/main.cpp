@@ -16,6 +16,7 @@
 #include "cli/ListCommand.h"
 #include "cli/OutOfMemory.h"
 #include "cli/OutputFormat.h"
+#include "devlink/DriverBitness.h"
 #include "engine/Checksum.h"
 #include "platform/InterruptWatcher.h"
 #include "platform/LibrarySearch.h"
@@ -197,6 +198,13 @@ int main(int argc, char** argv) {
     if (!tern::platform::RestrictLibrarySearch()) {
         std::cerr << "tern-flash: " << tern::platform::kLibrarySearchRefused << std::endl;
         return tern::cli::kExitDeviceLink;
+    }
+    // A bus driver registered for the other bitness alone is served by the other build: it
+    // runs the command in this one's place, on the same streams, and its status is ours.
+    if (const std::string other = tern::HandOverTarget(); !other.empty()) {
+        if (const std::optional<int> status = tern::platform::HandOver(other, true)) {
+            return *status;
+        }
     }
     // Every command ends with its outcome or a clear message, under any memory limit: what
     // runs out of memory where no result can carry it ends here, and is said in fixed words.

@@ -2,11 +2,13 @@
 // driver's component: the simulator registered with regsvr32, listed, checked and installed
 // into; unregistered, and the program says it has no interface; registered again with a
 // failing write, and the transfer stops there. A class registered by a bare name is never
-// served from the current folder or PATH. Runs in a fresh Wine prefix of its own
-// (in-fresh-prefix), since registration is machine-wide.
+// served from the current folder or PATH. A driver registered for the other bitness alone is
+// handed to the other build when it is installed beside, and named when it is not. Runs in a fresh
+// Wine prefix of its own (in-fresh-prefix), since registration is machine-wide.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 
 #include "cli/ExitStatus.h"
 #include "devlink/CorvoInterfaces.h"
+#include "platform/OtherBitness.h"
 #include "samples/SampleFirmware.h"
 #include "status/StatusCodes.h"
 #include "tests/cli/SampleCopy.h"
@@ -177,6 +180,147 @@ TEST_F(RegisteredComponent, ABareNameIsNeverServedFromTheCurrentFolderOrPath) {
         std::filesystem::remove(library);
     }
     DeleteClassKey();
+}
+
+constexpr const char* kPrograms[] = {
+    TERN_FLASH_EXE,
+#ifdef TERN_UPDATE_EXE
+    TERN_UPDATE_EXE,
+#endif
+};
+
+// An installation as the 64-bit installer lays one out, each build's programs in their own
+// folder; the other build's place holds a stand-in, since these machines run no 32-bit code.
+struct Installation {
+    explicit Installation(const TempDir& dir)
+        : top(FullPath(dir.PathOf("installed"))),
+          own(platform::ProcessBits() == 64 ? top : top + "\\x86"),
+          other(platform::ProcessBits() == 64 ? top + "\\x86" : top) {
+        std::filesystem::create_directories(top + "\\x86");
+        for (const char* program : kPrograms) {
+            const std::string name = std::filesystem::path(program).filename().string();
+            EXPECT_TRUE(CopyFileA(FullPath(program).c_str(), (own + "\\" + name).c_str(), FALSE));
+        }
+    }
+    void PlaceStandIns() const {
+        for (const char* program : kPrograms) {
+            const std::string name = std::filesystem::path(program).filename().string();
+            EXPECT_TRUE(CopyFileA(FullPath(TERN_STAND_IN_EXE).c_str(),
+                                  (other + "\\" + name).c_str(), FALSE));
+        }
+    }
+    std::string top, own, other;
+};
+
+TEST_F(RegisteredComponent, ADriverOfTheOtherBitnessIsServedByTheOtherBuildBesideThisOne) {
+    const int ownBits = platform::ProcessBits();
+    const int otherBits = ownBits == 64 ? 32 : 64;
+    const std::string driver = "C:\\Drivers\\corvo-bus.dll";
+    const std::string record = m_dir.PathOf("stand-in.txt");
+    SetEnv("TERN_STAND_IN_RECORD", record);
+    SetEnv("TERN_STAND_IN_STATUS", "7");
+    const struct Case {
+        const char* what;
+        bool ownView, otherView, standIn;
+        const char* program;
+        bool handedOver;
+    } kCases[] = {
+        {"other view, other build beside: tern-flash", false, true, true, "tern-flash.exe", true},
+#ifdef TERN_UPDATE_EXE
+        {"other view, other build beside: tern-update", false, true, true, "tern-update.exe", true},
+#endif
+        {"other view, no other build", false, true, false, "tern-flash.exe", false},
+        {"own view", true, false, true, "tern-flash.exe", false},
+        {"both views", true, true, true, "tern-flash.exe", false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const Installation installed(dir);
+        if (c.standIn) {
+            installed.PlaceStandIns();
+        }
+        if (c.ownView) {
+            ASSERT_EQ(Register(), 0);
+        }
+        if (c.otherView) {
+            ASSERT_TRUE(RegisterInView(otherBits, driver));
+        }
+        std::remove(record.c_str());
+        const std::string program = installed.own + "\\" + c.program;
+        const bool flash = std::string(c.program) == "tern-flash.exe";
+        std::vector<std::string> args;
+        if (flash) {
+            args = {"list", "--json"};
+            if (c.handedOver) {  // an argument with a blank and quotes reaches it as it is
+                args.push_back("a \"quoted\" arg");
+            }
+        }
+        ChildProcess child(program, args, m_dir.PathOf("stderr.txt"));
+        // The window's program hands over without a window: it ends by itself, at once, and
+        // the other build goes on alone.
+        const int status = flash ? child.Finish() : child.WaitExit(std::chrono::seconds(60));
+        const std::string out = child.Out();
+        const std::string err = child.Err();
+        for (int i = 0; !flash && c.handedOver && i < 300 && ReadLines(record).size() < 2; ++i) {
+            Sleep(100);
+        }
+        const std::vector<std::string> recorded = ReadLines(record);
+        if (c.handedOver) {
+            EXPECT_EQ(status, flash ? 7 : 0) << err;
+            ASSERT_EQ(recorded.size(), 2u);
+            const std::string expectedLine = "\"" + installed.other + "\\" + c.program + "\"" +
+                                             (flash ? " list --json \"a \\\"quoted\\\" arg\"" : "");
+            EXPECT_EQ(recorded[0], expectedLine);
+            EXPECT_EQ(recorded[1], "handed over: yes");
+            if (flash) {  // its streams are the other build's, and its status
+                EXPECT_EQ(out, "stand-in out\n");
+                EXPECT_EQ(err, "stand-in err\n");
+            }
+        } else {
+            EXPECT_TRUE(recorded.empty()) << "the other build was started";
+            EXPECT_EQ(out.find("stand-in"), std::string::npos) << out;
+            // The listing of this build: the driver's registrations, this build's own view first.
+            const nlohmann::json doc = nlohmann::json::parse(out, nullptr, false);
+            ASSERT_TRUE(doc.is_object()) << out;
+            std::vector<int> bits;
+            for (const auto& view : doc["registrations"]) {
+                bits.push_back(view["bits"].get<int>());
+                if (bits.back() == otherBits) {
+                    EXPECT_EQ(view["library"], driver);
+                }
+            }
+            std::vector<int> expected;
+            if (c.ownView) {
+                expected.push_back(ownBits);
+            }
+            if (c.otherView) {
+                expected.push_back(otherBits);
+            }
+            EXPECT_EQ(bits, expected) << out;
+        }
+        if (!c.handedOver && !c.ownView) {
+            // Named: which bitness the driver has, where it is, and which program to use.
+            EXPECT_EQ(status, cli::kExitDeviceLink) << err;
+            EXPECT_NE(
+                err.find("Can not get FW interface!!\nThe device link's component is "
+                         "registered for " +
+                         std::to_string(otherBits) + "-bit programs only (" + driver +
+                         "), and this tern-flash is " + std::to_string(ownBits) + "-bit: use the " +
+                         std::to_string(otherBits) + "-bit tern-flash.exe"),
+                std::string::npos)
+                << err;
+        } else if (c.ownView) {
+            EXPECT_EQ(status, cli::kExitSuccess) << err;
+            EXPECT_EQ(err.find("-bit programs only"), std::string::npos) << err;
+        }
+        DeleteClassKeyInView(otherBits);
+        if (c.ownView) {
+            ASSERT_EQ(Unregister(), 0);
+        }
+    }
+    UnsetEnv("TERN_STAND_IN_RECORD");
+    UnsetEnv("TERN_STAND_IN_STATUS");
 }
 
 }  // namespace

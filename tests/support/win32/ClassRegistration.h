@@ -17,6 +17,10 @@ bool ClassKeyExists();
 bool RegisterOtherLibrary(const std::string& library);
 // Removes the class's key and everything below it.
 void DeleteClassKey();
+// The same in the registry view for programs of `bits` (32 or 64) alone, as a bus driver's
+// installer of that bitness registers its component.
+bool RegisterInView(int bits, const std::string& library);
+void DeleteClassKeyInView(int bits);
 
 // Expects the class registered as regsvr32 registers `library`: its path (in any case) and its
 // threading model.
