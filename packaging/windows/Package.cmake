@@ -48,37 +48,99 @@ if(NOT TERN_WIXL)
   message(FATAL_ERROR "wixl not found: the Windows installer needs Debian's wixl package")
 endif()
 set(TERN_WIX_SOURCE ${_here}/tern-update.wxs)
+set(TERN_MACHINE_CHECK ${_here}/CheckMachine.cmake)
 # What ties every version of the installer together, so that a later one replaces an earlier
 # one: never to be changed.
 set(TERN_MSI_UPGRADE_CODE "{5C0E7F3A-2B8D-4E61-9A47-3D1F6B2C8E90}")
 if(TERN_PACKAGE_BITNESS EQUAL 64)
   set(TERN_MSI_ARCH x64)
   set(TERN_MSI_WIN64 yes)
+  set(TERN_MSI_MACHINE 8664)
 else()
   set(TERN_MSI_ARCH x86)
   set(TERN_MSI_WIN64 no)
+  set(TERN_MSI_MACHINE 14c)
 endif()
 
-# Builds the installer `output` of `version` (x.y.z) from this build's programs, as `target`.
+# The installer for 64-bit Windows carries the 32-bit build as well, in x86\, so that one
+# installer serves a 32-bit bus driver as well as a 64-bit one. It takes the 32-bit programs
+# from the 32-bit build tree, which is built first. It is never made without them: one under
+# this name that lacked them would leave a person with a 32-bit driver with no program.
+set(TERN_WIN32_PROGRAMS_DIR "" CACHE PATH
+    "The 32-bit build's bin folder, carried by the 64-bit installer (default: ../build-win32/bin beside this build)")
+set(_x86_files tern-update.exe tern-flash.exe components/corvo-sim.dll)
+# Sets `out` to the first of `files` missing from `dir`, or empty.
+function(_tern_first_missing out dir)
+  set(${out} "" PARENT_SCOPE)
+  foreach(file ${ARGN})
+    if(NOT EXISTS ${dir}/${file})
+      set(${out} ${dir}/${file} PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+endfunction()
+set(TERN_MSI_CARRIES_X86 OFF)
+if(TERN_PACKAGE_BITNESS EQUAL 64 AND TARGET tern-update)
+  if(TERN_WIN32_PROGRAMS_DIR)
+    get_filename_component(_x86_dir ${TERN_WIN32_PROGRAMS_DIR} ABSOLUTE)
+    _tern_first_missing(_missing ${_x86_dir} ${_x86_files})
+    if(_missing)
+      message(FATAL_ERROR "TERN_WIN32_PROGRAMS_DIR: ${_missing} is not there. Build the 32-bit "
+                          "tree first: the 64-bit installer carries its programs.")
+    endif()
+  else()
+    get_filename_component(_x86_dir ${PROJECT_BINARY_DIR}/../build-win32/bin ABSOLUTE)
+    _tern_first_missing(_missing ${_x86_dir} ${_x86_files})
+    if(_missing)
+      message(WARNING "No 32-bit build at ${_x86_dir} (${_missing} is missing), so no installer "
+                      "is made: it carries the 32-bit programs too. Build the 32-bit tree first "
+                      "(scripts/windows-test does) or set TERN_WIN32_PROGRAMS_DIR, then configure "
+                      "again.")
+    endif()
+  endif()
+  if(NOT _missing)
+    set(TERN_MSI_CARRIES_X86 ON)
+    set(TERN_MSI_X86_DIR ${_x86_dir})
+    list(TRANSFORM _x86_files PREPEND ${_x86_dir}/ OUTPUT_VARIABLE TERN_MSI_X86_FILES)
+    message(STATUS "The 64-bit installer carries the 32-bit programs of ${_x86_dir}")
+  endif()
+endif()
+
+# Builds the installer `output` of `version` (x.y.z) from this build's programs (and the
+# 32-bit build's, for 64-bit Windows), as `target`.
 function(tern_add_msi target output version)
   get_filename_component(stage ${output} NAME_WLE)
   set(stage ${PROJECT_BINARY_DIR}/package/msi/${stage})  # apart from the zip's folder
   set(icon ${PROJECT_BINARY_DIR}/res/tern-update.ico)
+  set(programs $<TARGET_FILE:tern-update> $<TARGET_FILE:tern-flash> $<TARGET_FILE:corvo-sim>)
+  set(check_machine ${CMAKE_COMMAND} -P ${TERN_MACHINE_CHECK})
+  set(x86_steps)
+  set(x86_defines)
+  if(TERN_MSI_CARRIES_X86)
+    # Each build's files checked for their bitness, so that a wrong folder never ends up in x86\.
+    set(x86_steps
+      COMMAND ${check_machine} 14c ${TERN_MSI_X86_FILES}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/x86
+      COMMAND ${CMAKE_COMMAND} -E copy ${TERN_MSI_X86_FILES} ${stage}/x86)
+    set(x86_defines -D X86Programs=x86 -D X86Simulator=x86/corvo-sim.dll)
+  endif()
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+    COMMAND ${check_machine} ${TERN_MSI_MACHINE} ${programs}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tern-update> $<TARGET_FILE:tern-flash>
-            $<TARGET_FILE:corvo-sim> ${icon} ${stage}
+    COMMAND ${CMAKE_COMMAND} -E copy ${programs} ${icon} ${stage}
+    ${x86_steps}
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${TERN_WIXL} -a ${TERN_MSI_ARCH}
             -D Version=${version} -D UpgradeCode=${TERN_MSI_UPGRADE_CODE}
             -D Win64=${TERN_MSI_WIN64} -D Programs=. -D Simulator=corvo-sim.dll
-            -D Icon=tern-update.ico -o ${output} ${TERN_WIX_SOURCE}
-    DEPENDS tern-update tern-flash corvo-sim ${icon} ${TERN_WIX_SOURCE}
+            -D Icon=tern-update.ico ${x86_defines} -o ${output} ${TERN_WIX_SOURCE}
+    DEPENDS tern-update tern-flash corvo-sim ${icon} ${TERN_WIX_SOURCE} ${TERN_MSI_X86_FILES}
+            ${TERN_MACHINE_CHECK}
     COMMENT "Building the installer ${output}")
   add_custom_target(${target} ALL DEPENDS ${output})
 endfunction()
 
-if(TARGET tern-update)
+if(TARGET tern-update AND (TERN_PACKAGE_BITNESS EQUAL 32 OR TERN_MSI_CARRIES_X86))
   set(TERN_PACKAGE_MSI ${PROJECT_BINARY_DIR}/${TERN_PACKAGE_NAME}.msi)
   tern_add_msi(windows_installer ${TERN_PACKAGE_MSI} ${PROJECT_VERSION})
 endif()

@@ -1,7 +1,10 @@
 // The Windows installer as people use it, silently through msiexec: the programs alone, the
-// programs with the simulated bus, removal, and a later version over an earlier one. Runs in a
-// fresh Wine prefix of its own (in-fresh-prefix), since installing is machine-wide; each case
-// starts and ends with nothing of ours on the machine.
+// programs with the simulated bus, removal, and a later version over an earlier one. The one
+// for 64-bit Windows carries the 32-bit build too (in x86\, its simulator registered in the
+// 32-bit registry view); those programs cannot run on this machine, so they are checked by
+// their place, their bitness and their registration. Runs in a fresh Wine prefix of its own
+// (in-fresh-prefix), since installing is machine-wide; each case starts and ends with nothing
+// of ours on the machine.
 #include <windows.h>
 // After windows.h, which they build on.
 #include <msi.h>
@@ -12,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -36,11 +40,47 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The machine a Windows program or library is built for, from its PE header; 0 when it is not
+// one.
+WORD MachineOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    IMAGE_DOS_HEADER dos{};
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header{};
+    if (!file.read(reinterpret_cast<char*>(&dos), sizeof dos) ||
+        dos.e_magic != IMAGE_DOS_SIGNATURE || !file.seekg(dos.e_lfanew) ||
+        !file.read(reinterpret_cast<char*>(&signature), sizeof signature) ||
+        signature != IMAGE_NT_SIGNATURE ||
+        !file.read(reinterpret_cast<char*>(&header), sizeof header)) {
+        return 0;
+    }
+    return header.Machine;
+}
+
 std::string InstallFolder() {
     char folder[MAX_PATH];
     const DWORD length = ExpandEnvironmentStringsA("%ProgramFiles%", folder, MAX_PATH);
     return std::string(folder, length > 0 ? length - 1 : 0) + "\\" + kProductName;
 }
+
+// A build the installer carries: where its programs go, what they are built for, and the
+// registry view its simulator is registered in.
+struct Build {
+    const char* folder;  // below InstallFolder()
+    WORD machine;
+    RegistryView view;
+
+    std::string Program(const char* name) const { return InstallFolder() + folder + "\\" + name; }
+    std::string Simulator() const { return Program("simulator\\corvo-sim.dll"); }
+};
+#if TERN_MSI_CARRIES_X86
+constexpr Build kBuilds[] = {{"", IMAGE_FILE_MACHINE_AMD64, RegistryView::Bits64},
+                             {"\\x86", IMAGE_FILE_MACHINE_I386, RegistryView::Bits32}};
+#else
+constexpr Build kBuilds[] = {
+    {"", sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386,
+     RegistryView::Own}};
+#endif
 
 // The Start menu entry, in the machine's menu or (where the system keeps it there) the user's.
 std::vector<std::string> ShortcutPlaces() {
@@ -132,7 +172,9 @@ protected:
         for (const std::string& product : InstalledProducts()) {
             Msiexec({"/x", product, "/qn"});
         }
-        DeleteClassKey();
+        for (const Build& build : kBuilds) {
+            DeleteClassKey(build.view);
+        }
         CoUninitialize();
     }
 
@@ -171,11 +213,14 @@ protected:
         return Run(InstallFolder() + "\\tern-flash.exe", args, out, err);
     }
 
-    // The programs in their folder, reached from the Start menu, and listed once as installed
-    // at `version`.
+    // Every build's programs in their folder, the 64-bit ones reached from the Start menu, and
+    // the product listed once as installed at `version`.
     void ExpectProgramsInstalled(const char* version) {
-        EXPECT_TRUE(Exists(InstallFolder() + "\\tern-update.exe"));
-        EXPECT_TRUE(Exists(InstallFolder() + "\\tern-flash.exe"));
+        for (const Build& build : kBuilds) {
+            for (const char* name : {"tern-update.exe", "tern-flash.exe"}) {
+                EXPECT_EQ(MachineOf(build.Program(name)), build.machine) << build.Program(name);
+            }
+        }
         std::vector<std::string> targets;
         for (const std::string& link : ShortcutPlaces()) {
             if (Exists(link)) {
@@ -191,26 +236,39 @@ protected:
         EXPECT_EQ(UninstallEntries(), std::vector<std::string>{products[0]});
     }
 
+    // Each build's simulator there and registered in its view, or neither.
+    void ExpectSimulators(bool installed) {
+        for (const Build& build : kBuilds) {
+            if (installed) {
+                EXPECT_EQ(MachineOf(build.Simulator()), build.machine) << build.Simulator();
+                ExpectRegisteredTo(build.Simulator(), build.view);
+            } else {
+                EXPECT_FALSE(Exists(build.Simulator()));
+                EXPECT_FALSE(ClassKeyExists(build.view)) << build.Simulator();
+            }
+        }
+    }
+
     // No file, Start menu entry, registration or product record of ours.
     void ExpectNothingOfOurs(const char* when) {
         EXPECT_FALSE(Exists(InstallFolder())) << when;
         for (const std::string& link : ShortcutPlaces()) {
             EXPECT_FALSE(Exists(link)) << when << ": " << link;
         }
-        EXPECT_FALSE(ClassKeyExists()) << when;
+        for (const Build& build : kBuilds) {
+            EXPECT_FALSE(ClassKeyExists(build.view)) << when << ": " << build.Simulator();
+        }
         EXPECT_TRUE(InstalledProducts().empty()) << when;
         EXPECT_TRUE(UninstallEntries().empty()) << when;
     }
 
     TempDir m_dir;
-    const std::string m_simulator = InstallFolder() + "\\simulator\\corvo-sim.dll";
 };
 
 TEST_F(WindowsInstaller, WithoutTheSimulatorTheProgramsFindNoDeviceLinkUntilItIsAdded) {
     ASSERT_EQ(Install(TERN_MSI), 0);
     ExpectProgramsInstalled(TERN_MSI_VERSION);
-    EXPECT_FALSE(Exists(m_simulator)) << "the simulated bus is off unless chosen";
-    EXPECT_FALSE(ClassKeyExists());
+    ExpectSimulators(false);  // the simulated bus is off unless chosen
 
     std::string out;
     std::string err;
@@ -219,7 +277,7 @@ TEST_F(WindowsInstaller, WithoutTheSimulatorTheProgramsFindNoDeviceLinkUntilItIs
 
     // Added later to the installed programs, the simulated bus is their device link.
     ASSERT_EQ(Install(TERN_MSI, {"ADDLOCAL=Simulator"}), 0);
-    EXPECT_TRUE(Exists(m_simulator));
+    ExpectSimulators(true);
     EXPECT_EQ(Flash({"list"}, &out, &err), cli::kExitSuccess) << err;
 
     EXPECT_EQ(Remove(TERN_MSI), 0);
@@ -229,9 +287,8 @@ TEST_F(WindowsInstaller, WithoutTheSimulatorTheProgramsFindNoDeviceLinkUntilItIs
 TEST_F(WindowsInstaller, TheSimulatorChosenTakesTheUpdateAndGoesAloneOrWithThePrograms) {
     ASSERT_EQ(Install(TERN_MSI, {"ADDLOCAL=ALL"}), 0);
     ExpectProgramsInstalled(TERN_MSI_VERSION);
-    ASSERT_TRUE(Exists(m_simulator));
-    // Registered as regsvr32 registers it.
-    ExpectRegisteredTo(m_simulator);
+    // Registered as regsvr32 registers each.
+    ExpectSimulators(true);
 
     std::string out;
     std::string err;
@@ -249,8 +306,7 @@ TEST_F(WindowsInstaller, TheSimulatorChosenTakesTheUpdateAndGoesAloneOrWithThePr
 
     // The simulated bus taken away alone: the programs stay and find no device link.
     ASSERT_EQ(Install(TERN_MSI, {"REMOVE=Simulator"}), 0);
-    EXPECT_FALSE(Exists(m_simulator));
-    EXPECT_FALSE(ClassKeyExists());
+    ExpectSimulators(false);
     ExpectProgramsInstalled(TERN_MSI_VERSION);
     EXPECT_EQ(Flash({"list"}, &out, &err), cli::kExitDeviceLink) << out;
 
@@ -259,40 +315,65 @@ TEST_F(WindowsInstaller, TheSimulatorChosenTakesTheUpdateAndGoesAloneOrWithThePr
 }
 
 TEST_F(WindowsInstaller, RemovalLeavesAnotherLibrarysRegistrationAlone) {
-    ASSERT_EQ(Install(TERN_MSI, {"ADDLOCAL=ALL"}), 0);
-    // The bus driver's installer registers the class to its own library afterwards.
-    const std::string driver = "C:\\Drivers\\corvo-bus.dll";
-    ASSERT_TRUE(RegisterOtherLibrary(driver));
+    // A bus driver's installer registers the class to its own library afterwards, in the view
+    // of its bitness: that view keeps it whole, and the other loses our registration.
+    for (const Build& driven : kBuilds) {
+        SCOPED_TRACE(driven.Simulator());
+        ASSERT_EQ(Install(TERN_MSI, {"ADDLOCAL=ALL"}), 0);
+        const std::string driver = "C:\\Drivers\\corvo-bus.dll";
+        ASSERT_TRUE(RegisterOtherLibrary(driver, driven.view));
 
-    EXPECT_EQ(Remove(TERN_MSI), 0);
-    EXPECT_EQ(ServerValue(nullptr), driver);
-    EXPECT_EQ(ServerValue("ThreadingModel"), "Both");
-    EXPECT_FALSE(Exists(InstallFolder()));
-    EXPECT_TRUE(InstalledProducts().empty());
+        EXPECT_EQ(Remove(TERN_MSI), 0);
+        EXPECT_EQ(ServerValue(nullptr, driven.view), driver);
+        EXPECT_EQ(ServerValue("ThreadingModel", driven.view), "Both");
+        for (const Build& build : kBuilds) {
+            if (build.view != driven.view) {
+                EXPECT_FALSE(ClassKeyExists(build.view)) << build.Simulator();
+            }
+        }
+        EXPECT_FALSE(Exists(InstallFolder()));
+        EXPECT_TRUE(InstalledProducts().empty());
+        DeleteClassKey(driven.view);
+    }
 }
 
 TEST_F(WindowsInstaller, ALaterVersionReplacesThisOneAndAnEarlierOneIsRefused) {
-    ASSERT_EQ(Install(TERN_MSI, {"ADDLOCAL=ALL"}), 0);
-    const std::vector<std::string> before = InstalledProducts();
-    ASSERT_EQ(before.size(), 1u);
+    // This version's installer, and the 32-bit one of this version, which shares its upgrade
+    // code and goes to the 32-bit Program Files: a later version replaces either, and neither
+    // replaces a later version.
+    struct Earlier {
+        const char* package;
+        const char* folder;  // where it puts the programs, when not where the later one does
+    };
+    const Earlier earlier[] = {
+        {TERN_MSI, nullptr},
+#ifdef TERN_MSI_WIN32
+        {TERN_MSI_WIN32, "%ProgramFiles(x86)%\\Tern Update Program"},
+#endif
+    };
+    for (const auto& [package, folder] : earlier) {
+        SCOPED_TRACE(package);
+        ASSERT_EQ(Install(package, {"ADDLOCAL=ALL"}), 0);
+        const std::vector<std::string> before = InstalledProducts();
+        ASSERT_EQ(before.size(), 1u);
 
-    ASSERT_EQ(Install(TERN_MSI_LATER), 0);
-    ExpectProgramsInstalled(TERN_MSI_LATER_VERSION);
-    EXPECT_NE(InstalledProducts(), before) << "the earlier product is gone";
-    // Windows carries the chosen features over to the later version; whether or not the
-    // system did, the class may only name a simulator that is there.
-    if (ClassKeyExists()) {
-        ExpectRegisteredTo(m_simulator);
-        EXPECT_TRUE(Exists(m_simulator));
-    } else {
-        EXPECT_FALSE(Exists(m_simulator)) << "a simulator left behind, unregistered";
+        ASSERT_EQ(Install(TERN_MSI_LATER), 0);
+        ExpectProgramsInstalled(TERN_MSI_LATER_VERSION);
+        EXPECT_NE(InstalledProducts(), before) << "the earlier product is gone";
+        char path[MAX_PATH] = {};
+        if (folder && ExpandEnvironmentStringsA(folder, path, MAX_PATH) > 0) {
+            EXPECT_FALSE(Exists(path)) << path;
+        }
+        // Windows carries the chosen features over to the later version; whether or not the
+        // system did, each view's class may only name a simulator that is there.
+        ExpectSimulators(ClassKeyExists(kBuilds[0].view));
+
+        EXPECT_NE(Install(package), 0) << "an earlier version never replaces a later one";
+        ExpectProgramsInstalled(TERN_MSI_LATER_VERSION);
+
+        EXPECT_EQ(Remove(TERN_MSI_LATER), 0);
+        ExpectNothingOfOurs("after the removal");
     }
-
-    EXPECT_NE(Install(TERN_MSI), 0) << "an earlier version never replaces a later one";
-    ExpectProgramsInstalled(TERN_MSI_LATER_VERSION);
-
-    EXPECT_EQ(Remove(TERN_MSI_LATER), 0);
-    ExpectNothingOfOurs("after the removal");
 }
 
 }  // namespace

@@ -215,6 +215,7 @@ struct Installation {
 TEST_F(RegisteredComponent, ADriverOfTheOtherBitnessIsServedByTheOtherBuildBesideThisOne) {
     const int ownBits = platform::ProcessBits();
     const int otherBits = ownBits == 64 ? 32 : 64;
+    const RegistryView otherView = otherBits == 32 ? RegistryView::Bits32 : RegistryView::Bits64;
     const std::string driver = "C:\\Drivers\\corvo-bus.dll";
     const std::string record = m_dir.PathOf("stand-in.txt");
     SetEnv("TERN_STAND_IN_RECORD", record);
@@ -244,7 +245,7 @@ TEST_F(RegisteredComponent, ADriverOfTheOtherBitnessIsServedByTheOtherBuildBesid
             ASSERT_EQ(Register(), 0);
         }
         if (c.otherView) {
-            ASSERT_TRUE(RegisterInView(otherBits, driver));
+            ASSERT_TRUE(RegisterOtherLibrary(driver, otherView));
         }
         std::remove(record.c_str());
         const std::string program = installed.own + "\\" + c.program;
@@ -314,7 +315,7 @@ TEST_F(RegisteredComponent, ADriverOfTheOtherBitnessIsServedByTheOtherBuildBesid
             EXPECT_EQ(status, cli::kExitSuccess) << err;
             EXPECT_EQ(err.find("-bit programs only"), std::string::npos) << err;
         }
-        DeleteClassKeyInView(otherBits);
+        DeleteClassKey(otherView);
         if (c.ownView) {
             ASSERT_EQ(Unregister(), 0);
         }

@@ -17,11 +17,50 @@ std::string ServerKey() {
     return ClassKey() + "\\InprocServer32";
 }
 
-// The class's server set to `library`, in the registry view `view` names (0: this program's).
-bool WriteServer(REGSAM view, const std::string& library) {
+REGSAM Access(REGSAM access, RegistryView view) {
+    switch (view) {
+        case RegistryView::Bits32:
+            return access | KEY_WOW64_32KEY;
+        case RegistryView::Bits64:
+            return access | KEY_WOW64_64KEY;
+        case RegistryView::Own:
+            break;
+    }
+    return access;
+}
+
+}  // namespace
+
+std::optional<std::string> ServerValue(const char* name, RegistryView view) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, Access(KEY_QUERY_VALUE, view),
+                      &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char value[MAX_PATH + 1] = {};
+    DWORD size = sizeof value - 1;
+    const LSTATUS status = RegGetValueA(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+bool ClassKeyExists(RegistryView view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ClassKey().c_str(), 0, Access(KEY_READ, view), &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool RegisterOtherLibrary(const std::string& library, RegistryView view) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, nullptr, 0,
+                        Access(KEY_SET_VALUE, view), nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const bool written =
@@ -31,56 +70,20 @@ bool WriteServer(REGSAM view, const std::string& library) {
     return written;
 }
 
-REGSAM View(int bits) {
-    return bits == 64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
-}
-
-}  // namespace
-
-std::optional<std::string> ServerValue(const char* name) {
-    char value[MAX_PATH + 1] = {};
-    DWORD size = sizeof value - 1;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, ServerKey().c_str(), name, RRF_RT_REG_SZ, nullptr, value,
-                     &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::string(value);
-}
-
-bool ClassKeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ClassKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-bool RegisterOtherLibrary(const std::string& library) {
-    return WriteServer(0, library);
-}
-
-void DeleteClassKey() {
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
-}
-
-bool RegisterInView(int bits, const std::string& library) {
-    return WriteServer(View(bits), library);
-}
-
-void DeleteClassKeyInView(int bits) {
+void DeleteClassKey(RegistryView view) {
+    // Through CLSID opened in the view: RegDeleteTree itself always works in the program's own.
     HKEY classes = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS | View(bits), &classes) ==
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, Access(KEY_ALL_ACCESS, view), &classes) ==
         ERROR_SUCCESS) {
         RegDeleteTreeA(classes, platform::FormatGuid(CLSID_CorvoAsync).c_str());
         RegCloseKey(classes);
     }
 }
 
-void ExpectRegisteredTo(const std::string& library) {
-    const std::string registered = ServerValue(nullptr).value_or("(none)");
+void ExpectRegisteredTo(const std::string& library, RegistryView view) {
+    const std::string registered = ServerValue(nullptr, view).value_or("(none)");
     EXPECT_EQ(_stricmp(registered.c_str(), library.c_str()), 0) << registered;
-    EXPECT_EQ(ServerValue("ThreadingModel"), "Both");
+    EXPECT_EQ(ServerValue("ThreadingModel", view), "Both");
 }
 
 }  // namespace tern::test
