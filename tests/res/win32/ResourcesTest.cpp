@@ -1,6 +1,6 @@
 // The resources of tern-update.exe as the system reads them: both dialog templates control by
-// control, the string table, icon 128 at several sizes and the version block; and the
-// manifests of both programs.
+// control, the string table, icon 128 at several sizes, the version block and the manifest;
+// and the settings of both programs' manifests.
 // The expected values are written out here, apart from the data the script is made from, so
 // that a fault in either shows.
 #include <windows.h>
@@ -194,79 +194,56 @@ TEST_F(ExecutableResources, TheVersionBlockSays1000) {
     EXPECT_STREQ(text, "1.0.0.0");
 }
 
-// A setting of a program's manifest as the system reads it into the program's activation
-// context; nothing when the manifest does not set it.
-std::optional<std::wstring> ManifestSetting(const char* program, const wchar_t* space,
-                                            const wchar_t* name) {
-    ACTCTXA request{};
-    request.cbSize = sizeof request;
-    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = program;
-    request.lpResourceName = MAKEINTRESOURCEA(1);  // the process's own manifest
-    const HANDLE context = CreateActCtxA(&request);
-    EXPECT_NE(context, INVALID_HANDLE_VALUE) << program << ": no manifest the system takes";
-    if (context == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    wchar_t value[256] = {};
-    SIZE_T written = 0;
-    const bool found =
-        QueryActCtxSettingsW(0, context, space, name, value, std::size(value), &written) != FALSE;
-    ReleaseActCtx(context);
-    return found ? std::optional<std::wstring>(value) : std::nullopt;
+TEST_F(ExecutableResources, TheManifestAsksForCommonControls6AtTheInvokersLevel) {
+    const auto data = Resource(MAKEINTRESOURCEA(24), 1);  // RT_MANIFEST, the process's own
+    ASSERT_FALSE(data.empty());
+    const std::string manifest(data.begin(), data.end());
+    const auto controls = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
+    ASSERT_NE(controls, std::string::npos);
+    const auto identityEnd = manifest.find("/>", controls);
+    EXPECT_NE(manifest.substr(controls, identityEnd - controls).find("version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
 }
 
-// The manifest's own text, as the program carries it.
-std::string ManifestText(const char* program) {
-    const HMODULE module =
-        LoadLibraryExA(program, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    EXPECT_NE(module, nullptr) << program;
-    if (!module) {
-        return {};
-    }
-    std::string text;
-    if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {
-        const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
-        text.assign(data, SizeofResource(module, found));
-    }
-    FreeLibrary(module);
-    return text;
-}
-
-TEST(ProgramManifests, BothRunAtTheInvokersLevelInUtf8AndTheWindowScalesItself) {
+// Each program's manifest as the system reads it into the program's activation context: the
+// code page of any path (UTF-8), the window's own DPI scaling, and the invoker's run level.
+TEST(ProgramManifests, Utf8ForEveryProgramAndDpiScalingForTheWindow) {
     constexpr wchar_t k2005[] = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
     constexpr wchar_t k2016[] = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
     constexpr wchar_t k2019[] = L"http://schemas.microsoft.com/SMI/2019/WindowsSettings";
     struct Case {
         const char* program;
-        bool window;  // common controls 6 and its own DPI scaling
+        const wchar_t* space;
+        const wchar_t* setting;
+        const wchar_t* value;  // empty: not set
     };
-    for (const Case& c : {Case{TERN_UPDATE_EXE, true}, Case{TERN_FLASH_EXE, false}}) {
-        SCOPED_TRACE(c.program);
-        const std::string manifest = ManifestText(c.program);
-        ASSERT_FALSE(manifest.empty());
-        EXPECT_NE(manifest.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
-        const auto controls = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
-        ASSERT_EQ(controls != std::string::npos, c.window) << manifest;
-        if (c.window) {
-            const auto identityEnd = manifest.find("/>", controls);
-            EXPECT_NE(manifest.substr(controls, identityEnd - controls).find("version=\"6.0.0.0\""),
-                      std::string::npos);
-        }
-
-        // Paths in any script: the "A" calls, the C runtime and argv in UTF-8.
-        EXPECT_EQ(ManifestSetting(c.program, k2019, L"activeCodePage"), L"UTF-8");
-        // Per monitor where the system knows it, else the system's DPI; before Windows 10
-        // the system's DPI through the older setting.
-        const auto perMonitor = ManifestSetting(c.program, k2016, L"dpiAwareness");
-        const auto older = ManifestSetting(c.program, k2005, L"dpiAware");
-        if (c.window) {
-            EXPECT_EQ(perMonitor, L"PerMonitorV2, system");
-            EXPECT_EQ(older, L"true");
-        } else {
-            EXPECT_FALSE(perMonitor);
-            EXPECT_FALSE(older);
-        }
+    const Case cases[] = {
+        {TERN_UPDATE_EXE, k2019, L"activeCodePage", L"UTF-8"},
+        {TERN_UPDATE_EXE, k2016, L"dpiAwareness", L"PerMonitorV2, system"},
+        {TERN_UPDATE_EXE, k2005, L"dpiAware", L"true"},
+        {TERN_FLASH_EXE, k2019, L"activeCodePage", L"UTF-8"},
+        {TERN_FLASH_EXE, k2016, L"dpiAwareness", L""},
+        {TERN_FLASH_EXE, k2005, L"dpiAware", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " " + testing::PrintToString(c.setting));
+        ACTCTXA request{};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = c.program;
+        request.lpResourceName = MAKEINTRESOURCEA(1);  // the process's own manifest
+        const HANDLE context = CreateActCtxA(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE);
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        QueryActCtxSettingsW(0, context, c.space, c.setting, value, std::size(value), &written);
+        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+        QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level,
+                     sizeof level, nullptr);
+        ReleaseActCtx(context);
+        EXPECT_STREQ(value, c.value);
+        EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
     }
 }
 
