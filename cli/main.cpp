@@ -194,6 +194,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Paths in any script show as they are named, on a console too.
+    tern::platform::ShowUtf8OnConsole();
     // Before anything can load a library: the device link's server above all.
     if (!tern::platform::RestrictLibrarySearch()) {
         std::cerr << "tern-flash: " << tern::platform::kLibrarySearchRefused << std::endl;

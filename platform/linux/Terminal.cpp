@@ -25,6 +25,10 @@ bool StandardOutputReaderGone() {
     return poll(&out, 1, 0) == 1 && (out.revents & POLLERR) != 0;
 }
 
+void ShowUtf8OnConsole() {
+    // A terminal shows the bytes in the user's locale, UTF-8 nowadays: nothing to convert.
+}
+
 void StopAsJobControlWould() {
     // SIGTSTP itself is held by the interrupt watcher, so the stop that cannot be held.
     kill(getpid(), SIGSTOP);

@@ -2,7 +2,6 @@
 # the strings, icon 128 as an .ico of the same drawing as the Linux icons (icotool, from
 # icoutils), the manifest and the version block; compiled by windres into `tern_res_win32`.
 include(ExternalProject)
-enable_language(RC)
 
 find_program(TERN_ICOTOOL icotool REQUIRED)
 set(host_dir ${CMAKE_CURRENT_BINARY_DIR}/host)
@@ -34,7 +33,8 @@ add_custom_command(OUTPUT ${ico}
   DEPENDS ${icon_pngs})
 
 set(rc ${CMAKE_CURRENT_BINARY_DIR}/tern-update.rc)
-set(manifest ${CMAKE_CURRENT_SOURCE_DIR}/windows/tern-update.manifest)
+set(manifest ${CMAKE_CURRENT_BINARY_DIR}/tern-update.manifest)
+tern_windows_manifest(${manifest} Tern.UpdateProgram "Tern Update Program" WINDOW)
 add_custom_command(OUTPUT ${rc}
   COMMAND ${make_rc} ${rc} ${PROJECT_VERSION}.0 ${ico} ${manifest}
   DEPENDS tern_host_tools ${make_rc} ${ico} ${manifest})

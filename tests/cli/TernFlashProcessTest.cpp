@@ -31,11 +31,21 @@ protected:
         return ChildProcess(TERN_FLASH_EXE, args, m_dir.PathOf("stderr.txt"));
     }
 
-    const std::string m_small = m_dir.Write(
-        "small.mid",
-        samples::MakeSmf(
-            0, 480,
-            {TrackWriter().SysEx(0, {0x01, 0x02}).SysEx(48, {0x03}).EndOfTrack().Events()}));
+    // The small file in a new folder named `folder` ("" for none).
+    std::string SmallIn(const std::string& folder) const {
+        const samples::Bytes small = samples::MakeSmf(
+            0, 480, {TrackWriter().SysEx(0, {0x01, 0x02}).SysEx(48, {0x03}).EndOfTrack().Events()});
+        if (folder.empty()) {
+            return m_dir.Write("small.mid", small);
+        }
+        m_dir.Folder(folder);
+        return m_dir.Write(folder + "/small.mid", small);
+    }
+
+    const std::string m_small = SmallIn("");
+    // In folders named in two other scripts, Chinese and Cyrillic.
+    const std::string m_chinese = SmallIn("固件");
+    const std::string m_cyrillic = SmallIn("Прошивка");
     // One track chunk more than an update file may have.
     const std::string m_seventeen =
         m_dir.Write("seventeen.mid",
@@ -86,6 +96,12 @@ TEST_F(TernFlashProcess, ExitStatusesFollowTheOutcome) {
          "File format error!! The file is refused: the transfer would fail: event 2 at offset 12"},
         {"", {"install", failing}, cli::kExitFile, "", "Nothing was written."},
         {"", {"install", m_small}, cli::kExitSuccess, kTextRebooting, ""},
+        // A path in any script is opened, and named as it was given.
+        {"", {"check", m_chinese}, cli::kExitSuccess, "File:     " + m_chinese + "\n", ""},
+        {"", {"check", m_cyrillic}, cli::kExitSuccess, "File:     " + m_cyrillic + "\n", ""},
+        {"", {"install", m_chinese}, cli::kExitSuccess, "File: " + m_chinese + " (", ""},
+        {"", {"install", m_cyrillic}, cli::kExitSuccess, "File: " + m_cyrillic + " (", ""},
+        {"", {"check", m_dir.PathOf("固件/no.mid")}, cli::kExitFile, "", "File not found!!"},
         // A digest that is not 64 hex digits is the command line's fault; another file's
         // is the file's, and nothing is looked for on the bus.
         {"",
@@ -139,6 +155,8 @@ TEST_F(TernFlashProcess, WithJsonStandardOutputIsOneDocumentAndNothingElseChange
         {"", {"list"}, false, cli::kExitSuccess, "/nodes/0/ports/1/tag", "FIRM", ""},
         {"create_fails = 1\n", {"list"}, false, cli::kExitDeviceLink, "/nodes", nullptr, ""},
         {"", {"check", m_sample}, false, cli::kExitSuccess, "/dry_run/writes", 67, ""},
+        {"", {"check", m_chinese}, false, cli::kExitSuccess, "/path", m_chinese, ""},
+        {"", {"install", m_cyrillic}, true, cli::kExitSuccess, "/path", m_cyrillic, ""},
         {"", {"check", bad}, true, cli::kExitFile, "/file", nullptr, ""},
         {"", {"check", m_seventeen}, false, cli::kExitFile, "/error/message", kTooManyTracks, ""},
         {"", {"check", failing}, false, cli::kExitFile, "/dry_run/failure/event", 2, ""},

@@ -32,6 +32,15 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
+std::string TempDir::Folder(const std::string& name) const {
+    const std::string path = PathOf(name);
+    // As UTF-8 whatever the system's narrow code page: a path of char8_t says so.
+    const std::u8string utf8(path.begin(), path.end());
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::create_directory(utf8, error)) << path << ": " << error.message();
+    return path;
+}
+
 std::string TempDir::Write(const std::string& name, const samples::Bytes& bytes) const {
     const std::string path = PathOf(name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

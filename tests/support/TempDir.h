@@ -21,6 +21,9 @@ public:
     const std::string& Path() const { return m_path; }
     std::string PathOf(const std::string& name) const { return m_path + "/" + name; }
 
+    // Makes a folder named `name` (UTF-8, in any script) in the folder and returns its path.
+    std::string Folder(const std::string& name) const;
+
     // Writes `bytes` to a file named `name` in the folder and returns its path.
     std::string Write(const std::string& name, const samples::Bytes& bytes) const;
 

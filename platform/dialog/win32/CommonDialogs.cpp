@@ -28,8 +28,11 @@ std::vector<char> SystemFilter(const char* filter) {
 
 std::string NativeOpenFileDialog(CDialog* owner, const char* defaultExtension, const char* filter,
                                  uint32_t flags) {
-    // Room for any path the system can name; a longer one ends the dialog as a cancel would.
-    std::vector<char> path(32768, '\0');
+    // Room for any path the system can name: 32,767 UTF-16 units, each at most three bytes in
+    // the program's code page (UTF-8). A longer one ends the dialog as a cancel would.
+    constexpr size_t kLongestPathUnits = 32767;
+    constexpr size_t kMostBytesPerUnit = 3;
+    std::vector<char> path(kLongestPathUnits * kMostBytesPerUnit + 1, '\0');
     const std::vector<char> filters = SystemFilter(filter);
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;

@@ -138,10 +138,20 @@ std::string CDialog::GetControlText(WindowHandle control) const {
     if (!control) {
         return {};
     }
-    const int length = GetWindowTextLengthA(AsHwnd(control));
-    std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    const int copied = GetWindowTextA(AsHwnd(control), text.data(), static_cast<int>(text.size()));
-    return std::string(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+    // Read as UTF-16, whose length is exact, then put in the program's code page (UTF-8): the
+    // length an "A" call gives is the system's estimate, made with double-byte code pages in
+    // mind, while UTF-8 takes three bytes for a Chinese character.
+    const int length = GetWindowTextLengthW(AsHwnd(control));
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = GetWindowTextW(AsHwnd(control), wide.data(), static_cast<int>(wide.size()));
+    if (copied <= 0) {
+        return {};
+    }
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), copied, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), copied, text.data(), bytes, nullptr, nullptr);
+    return text;
 }
 
 void CDialog::SetProgressRange(WindowHandle control, int lower, int upper) {

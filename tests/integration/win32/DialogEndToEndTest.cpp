@@ -1,9 +1,10 @@
 // tern-update.exe as a person uses it, on a display, with the simulator registered as the
 // machine's device link: the window found by its exact title, a second start that brings it
-// forward and ends, Browse with the sample's path typed into the file dialog, Start clicked,
-// the capture against the writes the sample must give, and Enter on Start closing the window;
-// then a run whose third write fails. Keys and clicks are sent as input, to whichever window
-// has the focus. Runs in a fresh Wine prefix of its own (in-fresh-prefix) on a display.
+// forward and ends, Browse with the path of the sample (in a folder named in Chinese and
+// Cyrillic) typed into the file dialog, Start clicked, the capture against the writes the
+// sample must give, and Enter on Start closing the window; then a run whose third write
+// fails. Keys and clicks are sent as input, to whichever window has the focus. Runs in a
+// fresh Wine prefix of its own (in-fresh-prefix) on a display.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -134,7 +135,10 @@ protected:
     // and for discovery to have opened the port.
     HWND Open(const std::string& scenario) {
         SetEnv("CORVO_SIM_CAPTURE", m_capture);
-        if (!scenario.empty()) {
+        // An earlier test's scenario file has gone with its folder.
+        if (scenario.empty()) {
+            UnsetEnv("CORVO_SIM_SCENARIO");
+        } else {
             SetEnv("CORVO_SIM_SCENARIO",
                    m_dir.Write("scenario.txt", samples::Bytes(scenario.begin(), scenario.end())));
         }
@@ -157,9 +161,9 @@ protected:
         return window;
     }
 
-    // Browse from the keyboard (it has the focus), the sample's path typed into the file
-    // dialog, and Enter there; waits for the load.
-    void LoadSampleFromTheKeyboard(HWND window) {
+    // Browse from the keyboard (it has the focus), `sample`'s path typed into the file dialog,
+    // and Enter there; waits for the load, and for the File Name field to show the path.
+    void LoadSampleFromTheKeyboard(HWND window, const std::string& sample) {
         HWND files = nullptr;
         const auto shown = [&] {
             const auto found = TopLevelWindows([&](HWND w) { return w != window; });
@@ -177,12 +181,11 @@ protected:
             opened = WaitFor(shown, 15s);
         }
         ASSERT_TRUE(opened) << "no file dialog";
-        TypeText(m_sample);
+        TypeText(sample);
         PressKey(VK_RETURN);
         ASSERT_TRUE(WaitFor(
             [&] {
-                return _stricmp(ControlText(window, IDC_FILE_NAME).c_str(), m_sample.c_str()) ==
-                           0 &&
+                return _stricmp(ControlText(window, IDC_FILE_NAME).c_str(), sample.c_str()) == 0 &&
                        ControlEnabled(window, IDC_START);
             },
             15s))
@@ -215,6 +218,11 @@ protected:
 };
 
 TEST_F(DialogEndToEnd, AWholeUpdateWithKeysAndAClick) {
+    // From a folder named in Chinese and Cyrillic: typed, shown and opened as it is named.
+    const std::string folder = "固件 Прошивка";
+    m_dir.Folder(folder);
+    const std::string sample =
+        FullPath(m_dir.Write(folder + "/ostrel-sample.mid", samples::BuildSampleFirmware().file));
     HWND window = Open("");
     ASSERT_NE(window, nullptr);
 
@@ -229,7 +237,7 @@ TEST_F(DialogEndToEnd, AWholeUpdateWithKeysAndAClick) {
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }, 5s));
     DestroyWindow(other);
 
-    LoadSampleFromTheKeyboard(window);
+    LoadSampleFromTheKeyboard(window, sample);
     ASSERT_TRUE(BringForward(window));
     ClickControl(window, IDC_START);
     ASSERT_TRUE(WaitFor([&] { return ControlText(window, IDC_STATUS) == kTextRebooting; }, 60s))
@@ -253,7 +261,7 @@ TEST_F(DialogEndToEnd, AWholeUpdateWithKeysAndAClick) {
 TEST_F(DialogEndToEnd, AFailedWriteShowsTheCommunicationErrorAndNothingAfterIt) {
     HWND window = Open("write_fails_at = 3\n");
     ASSERT_NE(window, nullptr);
-    LoadSampleFromTheKeyboard(window);
+    LoadSampleFromTheKeyboard(window, m_sample);
     ASSERT_TRUE(BringForward(window));
     PressKey(VK_TAB);  // from Browse to Start
     PressKey(VK_RETURN);

@@ -1,5 +1,6 @@
 // The resources of tern-update.exe as the system reads them: both dialog templates control by
-// control, the string table, icon 128 at several sizes, the version block and the manifest.
+// control, the string table, icon 128 at several sizes, the version block and the manifest;
+// and the settings of both programs' manifests.
 // The expected values are written out here, apart from the data the script is made from, so
 // that a fault in either shows.
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -202,6 +204,47 @@ TEST_F(ExecutableResources, TheManifestAsksForCommonControls6AtTheInvokersLevel)
     EXPECT_NE(manifest.substr(controls, identityEnd - controls).find("version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
+// Each program's manifest as the system reads it into the program's activation context: the
+// code page of any path (UTF-8), the window's own DPI scaling, and the invoker's run level.
+TEST(ProgramManifests, Utf8ForEveryProgramAndDpiScalingForTheWindow) {
+    constexpr wchar_t k2005[] = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+    constexpr wchar_t k2016[] = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+    constexpr wchar_t k2019[] = L"http://schemas.microsoft.com/SMI/2019/WindowsSettings";
+    struct Case {
+        const char* program;
+        const wchar_t* space;
+        const wchar_t* setting;
+        const wchar_t* value;  // empty: not set
+    };
+    const Case cases[] = {
+        {TERN_UPDATE_EXE, k2019, L"activeCodePage", L"UTF-8"},
+        {TERN_UPDATE_EXE, k2016, L"dpiAwareness", L"PerMonitorV2, system"},
+        {TERN_UPDATE_EXE, k2005, L"dpiAware", L"true"},
+        {TERN_FLASH_EXE, k2019, L"activeCodePage", L"UTF-8"},
+        {TERN_FLASH_EXE, k2016, L"dpiAwareness", L""},
+        {TERN_FLASH_EXE, k2005, L"dpiAware", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " " + testing::PrintToString(c.setting));
+        ACTCTXA request{};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = c.program;
+        request.lpResourceName = MAKEINTRESOURCEA(1);  // the process's own manifest
+        const HANDLE context = CreateActCtxA(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE);
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        QueryActCtxSettingsW(0, context, c.space, c.setting, value, std::size(value), &written);
+        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+        QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level,
+                     sizeof level, nullptr);
+        ReleaseActCtx(context);
+        EXPECT_STREQ(value, c.value);
+        EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    }
 }
 
 }  // namespace

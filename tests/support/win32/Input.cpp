@@ -33,11 +33,16 @@ void SendKeyPress(WORD key, bool withShift) {
 }
 
 void SendText(const std::string& text) {
+    // Typed as UTF-16 units: a character beyond the first 65,536 is typed as its two halves.
+    std::wstring units(text.size(), L'\0');
+    units.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), units.data(),
+                            static_cast<int>(units.size()))));
     std::vector<INPUT> inputs;
-    for (char c : text) {
+    for (wchar_t unit : units) {
         INPUT down{};
         down.type = INPUT_KEYBOARD;
-        down.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
+        down.ki.wScan = static_cast<WORD>(unit);
         down.ki.dwFlags = KEYEVENTF_UNICODE;
         INPUT up = down;
         up.ki.dwFlags |= KEYEVENTF_KEYUP;

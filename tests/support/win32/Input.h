@@ -10,7 +10,7 @@ namespace tern::test {
 
 // A press and release of `key`, with Shift held around it when asked.
 void SendKeyPress(WORD key, bool withShift = false);
-// Each character of `text` as a typed character.
+// Each character of `text` (UTF-8, in any script) as a typed character.
 void SendText(const std::string& text);
 // A left click in the middle of `window`.
 void SendClickOn(HWND window);
