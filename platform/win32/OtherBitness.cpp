@@ -1,5 +1,6 @@
 // The registry's two views and the other build beside this one, read and started with the
-// wide calls, so that a folder in any script is named and reached as it is.
+// wide calls; the text they give is in the process's code page, as every other path of the
+// program is (UTF-8 where the manifest's setting is honoured).
 #include "platform/OtherBitness.h"
 
 #include <windows.h>
@@ -12,14 +13,14 @@ namespace {
 // Marks a process that was handed a start, for itself and whatever it starts.
 constexpr wchar_t kHandedOver[] = L"TERN_HANDED_OVER";
 
-std::string Utf8(const std::wstring& wide) {
+std::string Narrow(const std::wstring& wide) {
     if (wide.empty()) {
         return {};
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
                         nullptr, nullptr);
     return text;
 }
@@ -29,9 +30,9 @@ std::wstring Wide(const std::string& text) {
         return {};
     }
     const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return wide;
 }
 
@@ -113,14 +114,14 @@ std::vector<ViewRegistration> RegistrationsByView(const CLSID& clsid) {
     std::vector<ViewRegistration> views;
     const REGSAM own = ProcessBits() == 64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
     if (const std::wstring library = ServerInView(clsid, own); !library.empty()) {
-        views.push_back({ProcessBits(), Utf8(library)});
+        views.push_back({ProcessBits(), Narrow(library)});
     }
     if (!SystemHasOtherView()) {
         return views;
     }
     const REGSAM other = own == KEY_WOW64_64KEY ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     if (const std::wstring library = ServerInView(clsid, other); !library.empty()) {
-        views.push_back({ProcessBits() == 64 ? 32 : 64, Utf8(library)});
+        views.push_back({ProcessBits() == 64 ? 32 : 64, Narrow(library)});
     }
     return views;
 }
@@ -147,7 +148,7 @@ std::string OtherBuildProgram() {
         }
         other = folder.substr(0, parent) + L"\\" + name;
     }
-    return IsFile(other) ? Utf8(other) : std::string();
+    return IsFile(other) ? Narrow(other) : std::string();
 }
 
 std::optional<int> HandOver(const std::string& program, bool wait) {
