@@ -36,6 +36,33 @@ TEST(CorvoRoot, AnObjectThatIsNotTheRootInterfaceIsReleasedAndRefused) {
     CoUninitialize();
 }
 
+// Reports success but hands out no object.
+class EmptyHandedFactory final : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, const IID&, void** out) override {
+        *out = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t) override { return S_OK; }
+} g_emptyHanded;
+
+HRESULT STDAPICALLTYPE GetEmptyHanded(const CLSID&, const IID&, void** out) {
+    *out = &g_emptyHanded;
+    return S_OK;
+}
+
+TEST(CorvoRoot, ACreationThatSucceedsWithoutAnObjectIsAFailure) {
+    CoInitialize(nullptr);
+    platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetEmptyHanded);
+    ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
+    EXPECT_LT(CreateCorvoAsync(&root), 0);
+    EXPECT_EQ(root, nullptr);
+    CoUninitialize();
+}
+
 TEST(CorvoRoot, CreationFailsCleanlyWithoutTheRuntime) {
     ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
     EXPECT_EQ(CreateCorvoAsync(&root), CO_E_NOTINITIALIZED);

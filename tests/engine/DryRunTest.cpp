@@ -111,6 +111,10 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
              .EndOfTrack()
              .Events(),
          1, 0, 1, 500},
+        // A meta event other than the end of the track neither ends the play nor its schedule,
+        // and a set-tempo event changes no due time.
+        {"a meta event before the firmware",
+         TrackWriter().Tempo(0, 250000).SysEx(480, k3).EndOfTrack().Events(), 1, 3, 1, 500},
         // 0xF0 goes out alone when its length is cut off: an event with no data bytes.
         {"a lone 0xF0", TrackWriter().SysEx(0, k3).Raw({0x0C, 0xF0, 0x81}).Events(), 2, 3, 2, 12},
         // Its data run past the track: nothing of it goes out, but its wait still passes.
@@ -118,7 +122,7 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
          TrackWriter().SysEx(0, k3).Raw({0x30, 0xF0, 0x05, 0x01}).Events(), 1, 3, 1, 50},
     };
     // When each write is due, in the same order.
-    const std::vector<uint32_t> writeTimesMs[] = {{0, 1000, 1000}, {500}, {0, 12}, {0}};
+    const std::vector<uint32_t> writeTimesMs[] = {{0, 1000, 1000}, {500}, {500}, {0, 12}, {0}};
     ASSERT_EQ(std::size(writeTimesMs), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -130,6 +134,7 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
         EXPECT_EQ(run.writes, c.writes);
         EXPECT_EQ(run.portBytes, c.dataBytes + c.sysexEvents);
         EXPECT_EQ(run.durationMs, c.durationMs);
+        EXPECT_EQ(run.scheduleMs, c.durationMs);  // the last message is due as the play ends
         EXPECT_TRUE(run.durationExact);
         EXPECT_EQ(run.writeTimesMs, writeTimesMs[i]);  // the pieces of one event go together
     }
