@@ -285,13 +285,21 @@ def configure():
                    check=True, env=env, stdout=subprocess.DEVNULL)
 
 
+# The child running now (a build or a test program), ended with the check on a signal.
+CURRENT = []
+
+
 def build(targets, quiet=True):
     env = dict(os.environ, CCACHE_BASEDIR=os.path.dirname(ROOT))
-    run = subprocess.run(["nice", "-n", "15", "ninja", "-C", BUILD, *targets], env=env,
-                         capture_output=True, text=True)
-    if run.returncode != 0 and not quiet:
-        sys.stderr.write(run.stdout[-4000:] + run.stderr[-2000:])
-    return run.returncode == 0
+    proc = subprocess.Popen(["nice", "-n", "15", "ninja", "-C", BUILD, *targets], env=env,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                            errors="replace", start_new_session=True)
+    CURRENT[:] = [proc]
+    out, _ = proc.communicate()
+    CURRENT.clear()
+    if proc.returncode != 0 and not quiet:
+        sys.stderr.write(out[-6000:])
+    return proc.returncode == 0
 
 
 FAILED_TEST = re.compile(r"^\[  FAILED  \] (\S+)", re.M)
@@ -308,12 +316,15 @@ def run_program(program, gtest_filter, limit):
     proc = subprocess.Popen(command, cwd=os.path.join(BUILD, "tests"), env=env,
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                             errors="replace", start_new_session=True)
+    CURRENT[:] = [proc]
     try:
         out, _ = proc.communicate(timeout=limit)
     except subprocess.TimeoutExpired:
         os.killpg(proc.pid, signal.SIGKILL)
         proc.communicate()
+        CURRENT.clear()
         return "timeout", time.monotonic() - started, ""
+    CURRENT.clear()
     elapsed = time.monotonic() - started
     if proc.returncode == 0:
         return "pass", elapsed, ""
@@ -346,6 +357,11 @@ class Restorer:
             self.path = None
 
     def _signal(self, signum, _frame):
+        for proc in CURRENT:
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
         self.restore()
         sys.stderr.write(f"\nmutate: stopped by signal {signum}; the sources are as they were\n")
         os._exit(128 + signum)
@@ -388,6 +404,8 @@ def main():
     else:
         files = default_files()
 
+    # Sources first: a fault in a header rebuilds everything that includes it.
+    files.sort(key=lambda p: (p.endswith(".h"), p))
     plan = []
     for path in files:
         _, faults = file_faults(path)
@@ -440,7 +458,6 @@ def main():
             with open(full, encoding="utf-8") as f:
                 original = f.read()
             lines = original.split("\n")
-            file_targets = sorted({prog for prog, _ in programs})
             for number, line, mutated in faults:
                 done += 1
                 key = (path, short(line), short(mutated))
@@ -451,27 +468,29 @@ def main():
                 changed = lines[:]
                 changed[number - 1] = mutated
                 restorer.write(full, "\n".join(changed), original)
-                if not build(file_targets):
-                    outcome, detail = "unbuilt", ""
-                else:
-                    outcome, detail = "survived", ""
-                    for prog, flt in programs:
-                        result, _, test = run_program(prog, flt, limits[(prog, flt)])
-                        if result == "fail":
-                            outcome, detail = "caught", f"{prog} {test}"
-                            break
-                        if result == "timeout":
-                            outcome, detail = "caught", f"{prog} timed out"
-                            break
+                # Each program is built only when the ones before it passed: most faults are
+                # caught by the first, and the later ones take longest to link.
+                outcome, detail = "survived", ""
+                for prog, flt in programs:
+                    if not build([prog]):
+                        outcome, detail = "unbuilt", ""
+                        break
+                    result, _, test = run_program(prog, flt, limits[(prog, flt)])
+                    if result == "fail":
+                        outcome, detail = "caught", f"{prog} {test}"
+                        break
+                    if result == "timeout":
+                        outcome, detail = "caught", f"{prog} timed out"
+                        break
                 restorer.restore()
                 results.append((path, number, line, mutated, outcome, detail))
                 if args.verbose or outcome == "survived":
                     print(f"[{done}/{total}] {outcome:8} {path}:{number}: {short(line)}  ->  "
                           f"{short(mutated)}" + (f"  ({detail})" if detail else ""), flush=True)
-            # Leave the build as the tree is.
-            build(file_targets)
     finally:
         restorer.restore()
+    # Leave the build as the tree is.
+    build(targets)
 
     report(results, equivalents, files, time.monotonic() - started)
     survived = sum(1 for r in results if r[4] == "survived")
