@@ -492,7 +492,8 @@ def main():
     # Leave the build as the tree is.
     build(targets)
 
-    report(results, equivalents, files, time.monotonic() - started)
+    report(results, equivalents, [] if lines_wanted else files, files,
+           time.monotonic() - started)
     survived = sum(1 for r in results if r[4] == "survived")
     return 1 if survived else 0
 
@@ -506,7 +507,7 @@ def score(rows):
         sum(1 for r in rows if r[4] == "unbuilt")
 
 
-def report(results, equivalents, files, seconds):
+def report(results, equivalents, whole_files, files, seconds):
     survivors = [r for r in results if r[4] == "survived"]
     print()
     print(f"Surviving faults ({len(survivors)}):" if survivors else "No fault survived.")
@@ -517,8 +518,8 @@ def report(results, equivalents, files, seconds):
         print(f"\nEquivalent faults, not counted ({len(listed)}; scripts/mutate-equivalent):")
         for path, number, line, mutated, _, why in listed:
             print(f"  {path}:{number}: {short(line)}  ->  {short(mutated)}\n      {why}")
-    stale = [k for k, (_, used) in equivalents.items() if not used and k[0] in files]
-    if stale and len(files) > 0:
+    stale = [k for k, (_, used) in equivalents.items() if not used and k[0] in whole_files]
+    if stale:
         print(f"\nEquivalent entries that match no fault of these files ({len(stale)}): "
               "mend or remove them")
         for path, line, mutated in stale:

@@ -398,6 +398,21 @@ TEST(DiscoveryStop, AStopDuringAnAttemptReportsNothingOfIt) {
     FreeNodeList(g_NodeList);
 }
 
+TEST(DiscoveryStop, AStopBeforeTheWorkerBeginsLeavesTheViewAndTheBusAlone) {
+    test::ComponentEnvironment env;
+    test::EventLog log;
+    test::RecordingDiscoveryView view(log);
+    {
+        CDiscoveryWorker worker(view);
+        worker.RequestStop();  // the window closed before discovery got going
+        ASSERT_TRUE(worker.Start());
+        worker.Wait();
+    }
+    EXPECT_TRUE(log.Events().empty());
+    EXPECT_EQ(g_pCorvoDevice, nullptr);  // no attempt was made
+    ReleaseDeviceLinkHandles();
+}
+
 TEST(DiscoveryStop, AStopEndsARealPauseAtOnce) {
     test::ComponentEnvironment env;
     env.SetScenario("nodes =\n");
