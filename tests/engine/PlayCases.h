@@ -36,12 +36,16 @@ inline std::vector<PlayCase> PlayCases() {
     auto file = [](const TrackWriter& track, uint16_t division = 480) {
         return MakeSmf(0, division, {track.Events()});
     };
-    // A message at once, then `count` more, each `delta` ticks after the one before.
-    auto spaced = [&k3](int count, uint32_t delta) {
+    // A message at once, then `count` more, each `delta` ticks after the one before, and one
+    // more `last` ticks later when it is not 0.
+    auto spaced = [&k3](int count, uint32_t delta, uint32_t last = 0) {
         TrackWriter track;
         track.SysEx(0, k3);
         for (int i = 0; i < count; ++i) {
             track.SysEx(delta, k3);
+        }
+        if (last != 0) {
+            track.SysEx(last, k3);
         }
         return track.EndOfTrack();
     };
@@ -100,6 +104,10 @@ inline std::vector<PlayCase> PlayCases() {
         // Seventeen delta times of 0x0FFFFFFF ticks add up past 2^32.
         {"delta times past 2^32 ticks", file(spaced(17, 0x0FFFFFFF), 0xFFFF), kReaderOk, 0, 0, "",
          Refusal::kTicksWrap},
+        // Sixteen delta times of 0x0FFFFFFF and one of 15: 2^32 - 1 ticks, the most that do not
+        // wrap; due over 9 h, though.
+        {"delta times up to 2^32 - 1 ticks", file(spaced(16, 0x0FFFFFFF, 15), 0xFFFF), kReaderOk, 0,
+         0, "", Refusal::kScheduleTooLong},
         // 0x0FFFFFFF ticks at one a quarter note, 500 ms each: due 31 times round the counter.
         {"a message due past 2^32 ms", file(spaced(1, 0x0FFFFFFF), 1), kReaderOk, 0, 0, "",
          Refusal::kDueTimeWraps},
