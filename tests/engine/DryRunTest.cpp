@@ -10,6 +10,7 @@
 
 #include "devlink/Handles.h"
 #include "engine/DryRunClock.h"
+#include "engine/DurationText.h"
 #include "status/StatusCodes.h"
 #include "tests/engine/PlayCases.h"
 #include "tests/support/FakeClock.h"
@@ -89,6 +90,18 @@ TEST(DryRun, RefusesEveryFileThatWouldFailOrHasNothingToInstallInTime) {
         EXPECT_EQ(run.scheduleMs, b.lastDelta);
         EXPECT_EQ(run.verdict.refusal, b.refusal);
         EXPECT_NE(run.verdict.reason.find(b.reason), std::string::npos) << run.verdict.reason;
+    }
+}
+
+TEST(DryRun, DurationsAreWordedByTheirSizeAtEachBoundary) {
+    const std::pair<uint64_t, const char*> cases[] = {
+        {999, "999 ms"},           {1000, "1.0 s"},          {9999, "9.9 s"},
+        {10000, "10 s"},           {59999, "59 s"},          {60000, "1 min 00 s"},
+        {610000, "10 min 10 s"},   {3599999, "59 min 59 s"}, {3600000, "1 h 00 min"},
+        {36610000, "10 h 10 min"},
+    };
+    for (const auto& [ms, text] : cases) {
+        EXPECT_EQ(FormatDuration(ms), text) << ms;
     }
 }
 
