@@ -86,6 +86,10 @@ inline std::vector<PlayCase> PlayCases() {
         // 0x80, the lowest status byte, is a status byte like any other.
         {"channel message cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0x80, 0x3C})),
          kReaderMalformed, 2, 14, "its status 0x80 needs 2 data bytes but only 1 remain"},
+        {"program change cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xC5})),
+         kReaderMalformed, 2, 14, "its status 0xC5 needs 1 data byte but only 0 remain"},
+        {"channel pressure cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xD0})),
+         kReaderMalformed, 2, 14, "its status 0xD0 needs 1 data byte but only 0 remain"},
         {"meta event runs past the track",
          file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF, 0x01, 0x05, 0x61})), kReaderMalformed, 2,
          14, "its meta event (0xFF) declares 5 bytes but only 1 follow"},
