@@ -212,12 +212,27 @@ def line_faults(line, code):
 def file_faults(path):
     with open(os.path.join(ROOT, path), encoding="utf-8") as f:
         lines = f.read().split("\n")
+    # A line is named by its text; where that text occurs more than once in the file, by the
+    # code lines before it too, as many as make it unique: "if (!length) { ## return false;".
+    masks = code_mask(lines)
+    code_lines = [n for n, c in enumerate(masks) if c is not None and c.strip()]
+    trimmed = [line.strip() for line in lines]
+
+    def context(index, depth):
+        at = code_lines.index(index)
+        return " ## ".join(trimmed[i] for i in code_lines[max(0, at - depth):at + 1])
+
     out = []
-    for number, (line, code) in enumerate(zip(lines, code_mask(lines)), start=1):
+    for index, (line, code) in enumerate(zip(lines, masks)):
         if code is None:
             continue
+        label = trimmed[index]
+        depth = 0
+        while depth < 8 and sum(1 for i in code_lines if context(i, depth) == label) > 1:
+            depth += 1
+            label = context(index, depth)
         for mutated in line_faults(line, code):
-            out.append((number, line, mutated))
+            out.append((index + 1, label, line, mutated))
     return lines, out
 
 
@@ -279,9 +294,11 @@ def configure():
     launcher = []
     if subprocess.run(["sh", "-c", "command -v ccache"], capture_output=True).returncode == 0:
         launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_C_COMPILER_LAUNCHER=ccache"]
-    # Plain and lightly optimised: quick to rebuild, quick to run, no sanitizer.
+    # Plain and lightly optimised: quick to rebuild, quick to run, no sanitizer. The standard
+    # library's own checks turn an index moved past a table into a failure, not a quiet read
+    # of whatever lies beyond it.
     subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=None",
-                    "-DCMAKE_CXX_FLAGS=-O1", "-DCMAKE_C_FLAGS=-O1", *launcher],
+                    "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS", *launcher],
                    check=True, env=env, stdout=subprocess.DEVNULL)
 
 
@@ -416,8 +433,8 @@ def main():
 
     if args.list:
         for path, faults in plan:
-            for number, line, mutated in faults:
-                print(f"{path}:{number}: {short(line)}  ->  {short(mutated)}")
+            for number, label, _, mutated in faults:
+                print(f"{path}:{number}: {label}  ->  {short(mutated)}")
         print(f"{total} faults in {len(files)} files")
         return 0
 
@@ -458,12 +475,12 @@ def main():
             with open(full, encoding="utf-8") as f:
                 original = f.read()
             lines = original.split("\n")
-            for number, line, mutated in faults:
+            for number, label, line, mutated in faults:
                 done += 1
-                key = (path, short(line), short(mutated))
+                key = (path, label, short(mutated))
                 if key in equivalents:
                     equivalents[key][1] = True
-                    results.append((path, number, line, mutated, "equivalent", equivalents[key][0]))
+                    results.append((path, number, label, mutated, "equivalent", equivalents[key][0]))
                     continue
                 changed = lines[:]
                 changed[number - 1] = mutated
@@ -483,9 +500,9 @@ def main():
                         outcome, detail = "caught", f"{prog} timed out"
                         break
                 restorer.restore()
-                results.append((path, number, line, mutated, outcome, detail))
+                results.append((path, number, label, mutated, outcome, detail))
                 if args.verbose or outcome == "survived":
-                    print(f"[{done}/{total}] {outcome:8} {path}:{number}: {short(line)}  ->  "
+                    print(f"[{done}/{total}] {outcome:8} {path}:{number}: {label}  ->  "
                           f"{short(mutated)}" + (f"  ({detail})" if detail else ""), flush=True)
     finally:
         restorer.restore()
@@ -511,13 +528,13 @@ def report(results, equivalents, whole_files, files, seconds):
     survivors = [r for r in results if r[4] == "survived"]
     print()
     print(f"Surviving faults ({len(survivors)}):" if survivors else "No fault survived.")
-    for path, number, line, mutated, _, _ in survivors:
-        print(f"  {path}:{number}: {short(line)}  ->  {short(mutated)}")
+    for path, number, label, mutated, _, _ in survivors:
+        print(f"  {path}:{number}: {label}  ->  {short(mutated)}")
     listed = [r for r in results if r[4] == "equivalent"]
     if listed:
         print(f"\nEquivalent faults, not counted ({len(listed)}; scripts/mutate-equivalent):")
-        for path, number, line, mutated, _, why in listed:
-            print(f"  {path}:{number}: {short(line)}  ->  {short(mutated)}\n      {why}")
+        for path, number, label, mutated, _, why in listed:
+            print(f"  {path}:{number}: {label}  ->  {short(mutated)}\n      {why}")
     stale = [k for k, (_, used) in equivalents.items() if not used and k[0] in whole_files]
     if stale:
         print(f"\nEquivalent entries that match no fault of these files ({len(stale)}): "

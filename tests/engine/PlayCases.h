@@ -90,6 +90,9 @@ inline std::vector<PlayCase> PlayCases() {
          kReaderMalformed, 2, 14, "its status 0xC5 needs 1 data byte but only 0 remain"},
         {"channel pressure cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xD0})),
          kReaderMalformed, 2, 14, "its status 0xD0 needs 1 data byte but only 0 remain"},
+        {"meta status byte at the end of the track",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF})), kReaderMalformed, 2, 14,
+         "the track ends right after its meta status byte, before the meta type"},
         {"meta event runs past the track",
          file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF, 0x01, 0x05, 0x61})), kReaderMalformed, 2,
          14, "its meta event (0xFF) declares 5 bytes but only 1 follow"},
@@ -116,6 +119,10 @@ inline std::vector<PlayCase> PlayCases() {
         // 0x0FFFFFFF ticks at one a quarter note, 500 ms each: due 31 times round the counter.
         {"a message due past 2^32 ms", file(spaced(1, 0x0FFFFFFF), 1), kReaderOk, 0, 0, "",
          Refusal::kDueTimeWraps},
+        // 188,978,561 ticks at 22 a quarter note: due at 2^32 - 1 ms, the last the counter
+        // reaches before it wraps.
+        {"a message due at the last millisecond before the wrap", file(spaced(1, 188978561), 22),
+         kReaderOk, 0, 0, "", Refusal::kScheduleTooLong},
         {"a message due 13 h 53 min after the start", file(spaced(1, 100000), 1), kReaderOk, 0, 0,
          "", Refusal::kScheduleTooLong},
     };
