@@ -49,6 +49,9 @@ PROGRAMS = {
     "session": [
         ("cli_tests", "InstallTest*:TernFlashProcess*"),
         ("ui_tests", "InstallRun*"),
+        # Slow (a private bus, a process per limit), so last: the inhibitors' notices and
+        # the moments around the lock's release, and running out of memory.
+        ("cli_tests", "SleepInhibit*:TernFlashLimits*"),
     ],
 }
 
