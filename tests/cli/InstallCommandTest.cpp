@@ -251,6 +251,11 @@ TEST_F(InstallTest, EachRefusalNamesWhatRefusedInBothForms) {
         EXPECT_EQ(InstallSession::ShortRefusal(c.begun), c.shortText);
         EXPECT_EQ(InstallSession::LongRefusal(c.begun), c.longText);
     }
+    // What a run of a 100 s schedule asks of the limit beyond the schedule and the time used:
+    // 10 s and a tenth of the schedule, for the threads beside the transfer and the report.
+    InstallSession session;
+    const InstallSession::Begun begun = session.Begin(100000);
+    EXPECT_EQ(begun.cpu.neededMs - begun.cpu.allowance.usedMs - begun.cpu.scheduleMs, 20000u);
 }
 
 TEST_F(InstallTest, AnInterruptBeforeThePlayEndsTheRunCleanly) {
