@@ -12,6 +12,7 @@
 #include "cli/ExitStatus.h"
 #include "engine/DryRun.h"
 #include "engine/WriteDigest.h"
+#include "session/InstallSession.h"
 #include "status/StatusCodes.h"
 #include "tests/cli/InstallHarness.h"
 #include "tests/engine/PlayCases.h"
@@ -215,6 +216,46 @@ TEST_F(InstallTest, WhileAnotherInstallHoldsTheLockNothingIsTouched) {
     other.Release();
     EXPECT_EQ(Install(m_sample).status, kExitSuccess);
     EXPECT_TRUE(other.TryAcquire().Taken()) << "the install kept the lock after it ended";
+}
+
+// What refused a run, in the window's short form and the terminal's long one.
+TEST_F(InstallTest, EachRefusalNamesWhatRefusedInBothForms) {
+    using Lock = platform::InstallLock;
+    const std::string wait = ". Wait until it has ended, then try again.";
+    struct Case {
+        InstallSession::Begun begun;
+        std::string shortText, longText;
+    };
+    InstallSession::Begun cpu;  // 13 s needed: the schedule, the time used and 11.1 s spare
+    cpu.cpu = {{true, 2000, 500}, 1000, 12600};
+    InstallSession::Begun covered = cpu;  // a limit just long enough lets the lock decide
+    covered.cpu.neededMs = 2000;
+    covered.lock = {Lock::Outcome::HeldByOther, "", 0, false, ""};
+    const Case cases[] = {
+        {cpu,
+         "The CPU-time limit, 2 s, is too short for this transfer (13 s); nothing was written.",
+         std::string("The CPU-time limit, 2 s (") + platform::CpuTimeLimitSetting() +
+             "), is too short for this transfer: it needs 13 s of processor time (its 1.0 s "
+             "schedule, which the transfer spends spinning, 0.5 s used so far and 11.1 s to "
+             "spare). Raise the limit to at least that, then try again. Nothing was written."},
+        {covered, "Another installation is running; nothing was written.",
+         "Another installation is running on this machine" + wait},
+        {{false, {}, {Lock::Outcome::HeldByOther, "nobody", 42, true, ""}, {}},
+         "User nobody is installing; nothing was written.",
+         "Another user's installation is running on this machine (user nobody, process 42)" + wait},
+        {{false, {}, {Lock::Outcome::Unavailable, "", 0, false, "no folder"}, {}},
+         "The install lock cannot be taken (no folder); nothing was written.",
+         "The install lock cannot be taken: no folder. Nothing was written."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(InstallSession::ShortRefusal(c.begun), c.shortText);
+        EXPECT_EQ(InstallSession::LongRefusal(c.begun), c.longText);
+    }
+    // What a run of a 100 s schedule asks of the limit beyond the schedule and the time used:
+    // 10 s and a tenth of the schedule, for the threads beside the transfer and the report.
+    InstallSession session;
+    const InstallSession::Begun begun = session.Begin(100000);
+    EXPECT_EQ(begun.cpu.neededMs - begun.cpu.allowance.usedMs - begun.cpu.scheduleMs, 20000u);
 }
 
 TEST_F(InstallTest, AnInterruptBeforeThePlayEndsTheRunCleanly) {

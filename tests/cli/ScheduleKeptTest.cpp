@@ -108,6 +108,12 @@ TEST(ScheduleKept, TheLineGivesTheWritesTheirLatenessAndBothDurations) {
          "Schedule kept: 67 writes, p99 0.03 ms, worst 0.08 ms late; moved 104 ms later after "
          "the program was held up (2 stalls) and slow writes (3 stalls); 2,600 ms, scheduled "
          "2,493 ms"},
+        {{2, 100, 2000, 505, 500, true, {5, 0, 1}},
+         "Schedule kept: 2 writes, p99 0.10 ms, worst 2.00 ms late; moved 5 ms later after slow "
+         "writes (1 stall); 505 ms, scheduled 500 ms"},
+        {{2, 0, 0, 507, 500, true, {7, 1, 1}},
+         "Schedule kept: 2 writes, p99 0.00 ms, worst 0.00 ms late; moved 7 ms later after the "
+         "program was held up (1 stall) and slow writes (1 stall); 507 ms, scheduled 500 ms"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ScheduleKeptLine(c.kept), c.line);

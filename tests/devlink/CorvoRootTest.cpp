@@ -3,6 +3,7 @@
 // them. Without a registered component: platform/linux/ComRuntimeTest.cpp here, the Windows
 // integration test there.
 #include "devlink/CorvoRoot.h"
+#include "devlink/DriverBitness.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +37,60 @@ TEST(CorvoRoot, AnObjectThatIsNotTheRootInterfaceIsReleasedAndRefused) {
     CoUninitialize();
 }
 
+// Reports success but hands out no object.
+class EmptyHandedFactory final : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, const IID&, void** out) override {
+        *out = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t) override { return S_OK; }
+} g_emptyHanded;
+
+HRESULT STDAPICALLTYPE GetEmptyHanded(const CLSID&, const IID&, void** out) {
+    *out = &g_emptyHanded;
+    return S_OK;
+}
+
+TEST(CorvoRoot, ACreationThatSucceedsWithoutAnObjectIsAFailure) {
+    CoInitialize(nullptr);
+    platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetEmptyHanded);
+    ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
+    EXPECT_LT(CreateCorvoAsync(&root), 0);
+    EXPECT_EQ(root, nullptr);
+    CoUninitialize();
+}
+
 TEST(CorvoRoot, CreationFailsCleanlyWithoutTheRuntime) {
     ICorvoAsync* root = reinterpret_cast<ICorvoAsync*>(1);
     EXPECT_EQ(CreateCorvoAsync(&root), CO_E_NOTINITIALIZED);
     EXPECT_EQ(root, nullptr);
+    EXPECT_EQ(CreateCorvoAsync(nullptr), E_POINTER);  // nowhere to put it: refused, not written
+}
+
+TEST(DriverBitness, OnlyAClassRegisteredForTheOtherBitnessAloneIsHandedOver) {
+    const int own = platform::ProcessBits();
+    const int other = own == 64 ? 32 : 64;
+    struct Case {
+        std::vector<platform::ViewRegistration> views;  // this process's own view first
+        bool handedOver;
+    };
+    const Case cases[] = {
+        {{}, false},
+        {{{own, "own.dll"}}, false},
+        {{{own, "own.dll"}, {other, "other.dll"}}, false},
+        {{{other, "other.dll"}}, true},
+    };
+    for (const Case& c : cases) {
+        const auto target = OtherBitnessOnly(c.views);
+        EXPECT_EQ(target.has_value(), c.handedOver) << c.views.size();
+        if (target) {
+            EXPECT_EQ(target->library, "other.dll");
+        }
+    }
 }
 
 // A component from another compiler knows nothing of C++ classes: each object is a pointer

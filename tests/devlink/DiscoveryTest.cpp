@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "devlink/Handles.h"
@@ -150,6 +157,7 @@ TEST_F(Discovery, EachFailingStepIsRetriedAndReportedByItsNumber) {
         {"open_device_null = 99\n", "0x4", "Can not open FW device!!"},
         {"port_list_fails = 99\n", "0x5", "Can not get FW port information!!"},
         {"ports = MIDI\n", "0x6", "FW port not found!!"},
+        {"nodes = 1111:2E0107, 5A3C:2E0109\n", "0x3", "FW device not found!!"},
         {"open_port_fails = 99\n", "0x7", "Can not open FW port!!"},
         {"open_port_null = 99\n", "0x7", "Can not open FW port!!"},
     };
@@ -273,6 +281,35 @@ HRESULT STDAPICALLTYPE GetListsOnce(const CLSID&, const IID&, void** out) {
     return S_OK;
 }
 
+#if defined(__linux__) && !defined(TERN_SANITIZED)
+// In a child whose address space has no room for a thread's stack: ends with 0 when the start
+// reported the device link as failed and left no worker behind.
+[[noreturn]] void StartWithoutRoomForAThread() {
+    unsigned long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        pages = std::fscanf(statm, "%lu", &pages) == 1 ? pages : 0;
+        std::fclose(statm);
+    }
+    const rlim_t bytes =
+        rlim_t{pages} * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{2} << 20);
+    const rlimit limit{bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
+    test::EventLog log;
+    test::RecordingDiscoveryView view(log);
+    CDiscoveryWorker worker(view);
+    const bool started = worker.Start();
+    const Events expected = {"status 0x80000001", "text 'Can not get FW interface!!'",
+                             "browse off"};
+    std::_Exit(pages > 0 && !started && worker.Finished() && log.Events() == expected ? 0 : 1);
+}
+
+TEST_F(Discovery, AWorkerThatCannotBeStartedIsAFailedDeviceLink) {
+    platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetListsOnce);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(StartWithoutRoomForAThread(), testing::ExitedWithCode(0), "");
+}
+#endif
+
 TEST_F(Discovery, ListingFailuresAfterTheStartAreRetriedAsStepTwo) {
     platform::ScopedClassRegistration registration(CLSID_CorvoAsync, GetListsOnce);
     DiscoveryRun run;
@@ -359,6 +396,21 @@ TEST(DiscoveryStop, AStopDuringAnAttemptReportsNothingOfIt) {
     EXPECT_EQ(log.Events(), kSearching);
     g_pCorvoAsync = nullptr;  // not the simulator's: nothing to release
     FreeNodeList(g_NodeList);
+}
+
+TEST(DiscoveryStop, AStopBeforeTheWorkerBeginsLeavesTheViewAndTheBusAlone) {
+    test::ComponentEnvironment env;
+    test::EventLog log;
+    test::RecordingDiscoveryView view(log);
+    {
+        CDiscoveryWorker worker(view);
+        worker.RequestStop();  // the window closed before discovery got going
+        ASSERT_TRUE(worker.Start());
+        worker.Wait();
+    }
+    EXPECT_TRUE(log.Events().empty());
+    EXPECT_EQ(g_pCorvoDevice, nullptr);  // no attempt was made
+    ReleaseDeviceLinkHandles();
 }
 
 TEST(DiscoveryStop, AStopEndsARealPauseAtOnce) {

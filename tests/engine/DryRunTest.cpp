@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "devlink/Handles.h"
 #include "engine/DryRunClock.h"
+#include "engine/DurationText.h"
 #include "status/StatusCodes.h"
 #include "tests/engine/PlayCases.h"
 #include "tests/support/FakeClock.h"
@@ -43,7 +45,9 @@ TEST(DryRun, SaysWhyAndWhereEachBrokenTrackWouldFail) {
         ASSERT_TRUE(run.failure.has_value());
         EXPECT_EQ(run.failure->eventNumber, c.eventNumber);
         EXPECT_NE(run.failure->why.find(c.why), std::string::npos) << run.failure->why;
-        if (c.eventNumber > 0) {
+        if (c.eventNumber == 0) {
+            EXPECT_EQ(Describe(*run.failure), run.failure->why);  // no event to point at
+        } else {
             EXPECT_EQ(run.failure->trackOffset, c.trackOffset);
             EXPECT_EQ(run.failure->fileOffset, CSMF::kHeaderSize + c.trackOffset);
             EXPECT_EQ(Describe(*run.failure)
@@ -91,6 +95,18 @@ TEST(DryRun, RefusesEveryFileThatWouldFailOrHasNothingToInstallInTime) {
     }
 }
 
+TEST(DryRun, DurationsAreWordedByTheirSizeAtEachBoundary) {
+    const std::pair<uint64_t, const char*> cases[] = {
+        {999, "999 ms"},           {1000, "1.0 s"},          {9999, "9.9 s"},
+        {10000, "10 s"},           {59999, "59 s"},          {60000, "1 min 00 s"},
+        {610000, "10 min 10 s"},   {3599999, "59 min 59 s"}, {3600000, "1 h 00 min"},
+        {36610000, "10 h 10 min"},
+    };
+    for (const auto& [ms, text] : cases) {
+        EXPECT_EQ(FormatDuration(ms), text) << ms;
+    }
+}
+
 TEST(DryRun, CountsWhatReachesThePortAndWhen) {
     struct Case {
         const char* name;
@@ -111,6 +127,13 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
              .EndOfTrack()
              .Events(),
          1, 0, 1, 500},
+        // A meta event other than the end of the track neither ends the play nor its schedule,
+        // and a set-tempo event changes no due time.
+        {"a meta event before the firmware",
+         TrackWriter().Tempo(0, 250000).SysEx(480, k3).EndOfTrack().Events(), 1, 3, 1, 500},
+        // The play and its schedule end at the first end-of-track event.
+        {"a message after the end of the track",
+         TrackWriter().SysEx(0, k3).EndOfTrack().SysEx(960, k3).Events(), 1, 3, 1, 0},
         // 0xF0 goes out alone when its length is cut off: an event with no data bytes.
         {"a lone 0xF0", TrackWriter().SysEx(0, k3).Raw({0x0C, 0xF0, 0x81}).Events(), 2, 3, 2, 12},
         // Its data run past the track: nothing of it goes out, but its wait still passes.
@@ -118,7 +141,7 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
          TrackWriter().SysEx(0, k3).Raw({0x30, 0xF0, 0x05, 0x01}).Events(), 1, 3, 1, 50},
     };
     // When each write is due, in the same order.
-    const std::vector<uint32_t> writeTimesMs[] = {{0, 1000, 1000}, {500}, {0, 12}, {0}};
+    const std::vector<uint32_t> writeTimesMs[] = {{0, 1000, 1000}, {500}, {500}, {0}, {0, 12}, {0}};
     ASSERT_EQ(std::size(writeTimesMs), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -130,6 +153,7 @@ TEST(DryRun, CountsWhatReachesThePortAndWhen) {
         EXPECT_EQ(run.writes, c.writes);
         EXPECT_EQ(run.portBytes, c.dataBytes + c.sysexEvents);
         EXPECT_EQ(run.durationMs, c.durationMs);
+        EXPECT_EQ(run.scheduleMs, c.durationMs);  // the last message is due as the play ends
         EXPECT_TRUE(run.durationExact);
         EXPECT_EQ(run.writeTimesMs, writeTimesMs[i]);  // the pieces of one event go together
     }
@@ -197,17 +221,25 @@ TEST(DryRunClock, EachWaitEndsOnItsDueMillisecondOrWithinABoundedNumberOfReads) 
         uint64_t maxReads;
         uint32_t exactTime;  // 0: only a bound
     };
-    const std::pair<const char*, std::vector<Wait>> plays[] = {
+    const auto budget = static_cast<uint32_t>(kBudget);
+    // Each play's time is exact as long as no wait went past its due time.
+    const std::tuple<const char*, std::vector<Wait>, bool> plays[] = {
         {"due at once, then one and then a thousand ms later",
-         {{0, 1, 0}, {1, 2, 1}, {1001, 1001, 1001}, {1001, 1, 1001}}},
+         {{0, 1, 0}, {1, 2, 1}, {1001, 1001, 1001}, {1001, 1, 1001}},
+         true},
         {"the exact budget, then doubling steps up to the last millisecond",
-         {{static_cast<uint32_t>(kBudget), kBudget + 1, static_cast<uint32_t>(kBudget)},
-          {static_cast<uint32_t>(kBudget) + 5000, kDoublings, 0},
+         {{budget, kBudget + 1, budget},
+          {budget + 5000, kDoublings, 0},
           {0xFFFFFFF0u, kDoublings, 0},
           {0xFFFFFFFFu, kDoublings, 0xFFFFFFFFu},
-          {0xFFFFFFFFu, 1, 0xFFFFFFFFu}}},
+          {0xFFFFFFFFu, 1, 0xFFFFFFFFu}},
+         false},
+        // Steps of 1 and 2 ms pass a due time 2 ms on by one.
+        {"the exact budget, then the first doubled step",
+         {{budget, kBudget + 1, budget}, {budget + 2, 3, budget + 3}},
+         false},
     };
-    for (const auto& [name, waits] : plays) {
+    for (const auto& [name, waits, exact] : plays) {
         SCOPED_TRACE(name);
         DryRunClock clock;
         clock.StartPlay();
@@ -220,6 +252,7 @@ TEST(DryRunClock, EachWaitEndsOnItsDueMillisecondOrWithinABoundedNumberOfReads) 
                 EXPECT_EQ(clock.Elapsed(), w.exactTime);
             }
         }
+        EXPECT_EQ(clock.Exact(), exact);
     }
 }
 

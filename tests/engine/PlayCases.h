@@ -36,12 +36,16 @@ inline std::vector<PlayCase> PlayCases() {
     auto file = [](const TrackWriter& track, uint16_t division = 480) {
         return MakeSmf(0, division, {track.Events()});
     };
-    // A message at once, then `count` more, each `delta` ticks after the one before.
-    auto spaced = [&k3](int count, uint32_t delta) {
+    // A message at once, then `count` more, each `delta` ticks after the one before, and one
+    // more `last` ticks later when it is not 0.
+    auto spaced = [&k3](int count, uint32_t delta, uint32_t last = 0) {
         TrackWriter track;
         track.SysEx(0, k3);
         for (int i = 0; i < count; ++i) {
             track.SysEx(delta, k3);
+        }
+        if (last != 0) {
+            track.SysEx(last, k3);
         }
         return track.EndOfTrack();
     };
@@ -79,8 +83,19 @@ inline std::vector<PlayCase> PlayCases() {
         {"SysEx under running status runs past the track",
          file(TrackWriter().SysEx(0, k3).Raw({0x00, 0x05, 0x01})), kReaderMalformed, 2, 14,
          "its SysEx (0xF0 under running status) declares 5 bytes but only 1 follow"},
-        {"channel message cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0x90, 0x3C})),
-         kReaderMalformed, 2, 14, "its status 0x90 needs 2 data bytes but only 1 remain"},
+        // 0x80, the lowest status byte, is a status byte like any other.
+        {"channel message cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0x80, 0x3C})),
+         kReaderMalformed, 2, 14, "its status 0x80 needs 2 data bytes but only 1 remain"},
+        {"program change cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xC5})),
+         kReaderMalformed, 2, 14, "its status 0xC5 needs 1 data byte but only 0 remain"},
+        {"channel pressure cut off", file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xD0})),
+         kReaderMalformed, 2, 14, "its status 0xD0 needs 1 data byte but only 0 remain"},
+        {"meta status byte at the end of the track",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF})), kReaderMalformed, 2, 14,
+         "the track ends right after its meta status byte, before the meta type"},
+        {"escape event runs past the track",
+         file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xF7, 0x05, 0x01})), kReaderMalformed, 2, 14,
+         "its escape event (0xF7) declares 5 bytes but only 1 follow"},
         {"meta event runs past the track",
          file(TrackWriter().SysEx(0, k3).Raw({0x00, 0xFF, 0x01, 0x05, 0x61})), kReaderMalformed, 2,
          14, "its meta event (0xFF) declares 5 bytes but only 1 follow"},
@@ -100,9 +115,17 @@ inline std::vector<PlayCase> PlayCases() {
         // Seventeen delta times of 0x0FFFFFFF ticks add up past 2^32.
         {"delta times past 2^32 ticks", file(spaced(17, 0x0FFFFFFF), 0xFFFF), kReaderOk, 0, 0, "",
          Refusal::kTicksWrap},
+        // Sixteen delta times of 0x0FFFFFFF and one of 15: 2^32 - 1 ticks, the most that do not
+        // wrap; due over 9 h, though.
+        {"delta times up to 2^32 - 1 ticks", file(spaced(16, 0x0FFFFFFF, 15), 0xFFFF), kReaderOk, 0,
+         0, "", Refusal::kScheduleTooLong},
         // 0x0FFFFFFF ticks at one a quarter note, 500 ms each: due 31 times round the counter.
         {"a message due past 2^32 ms", file(spaced(1, 0x0FFFFFFF), 1), kReaderOk, 0, 0, "",
          Refusal::kDueTimeWraps},
+        // 188,978,561 ticks at 22 a quarter note: due at 2^32 - 1 ms, the last the counter
+        // reaches before it wraps.
+        {"a message due at the last millisecond before the wrap", file(spaced(1, 188978561), 22),
+         kReaderOk, 0, 0, "", Refusal::kScheduleTooLong},
         {"a message due 13 h 53 min after the start", file(spaced(1, 100000), 1), kReaderOk, 0, 0,
          "", Refusal::kScheduleTooLong},
     };

@@ -105,6 +105,12 @@ TEST(SmfReaders, TrackEntriesOutsideTheTableOrWithoutImageReadNothing) {
     uint32_t pos = smf.m_dwSize;
     EXPECT_EQ(smf.ReadByte(pos, 1), 0);
     EXPECT_EQ(smf.m_nError, kReaderMalformed);
+    // A meta event at the top position: its length field lies past the track, not at its start
+    // (the "MTrk" tag, whose 'M' would read as a length that fits in a long track).
+    test::SetSingleTrack(smf, Bytes(100, 0x00));
+    smf.m_nError = kReaderOk;
+    EXPECT_EQ(smf.GetEventLength(0xFF, UINT32_MAX, 0), 0u);
+    EXPECT_EQ(smf.m_nError, kReaderMalformed);
 }
 
 struct EventCase {

@@ -70,10 +70,10 @@ TEST(VexDataPlayPieces, BuffersRotateAcrossMessagesAndStayUntouchedForFifteenWri
 
     EXPECT_EQ(h.player->m_nError, kReaderOk);
     EXPECT_EQ(h.port.AllBytes(), expected);
-    ASSERT_GT(h.port.Calls().size(), 2u * CVexDataPlay::kBufferCount);
+    constexpr size_t kRing = 16;  // the writes go round sixteen buffers, no more, no fewer
+    ASSERT_GT(h.port.Calls().size(), 2 * kRing);
     for (size_t i = 0; i < h.port.Calls().size(); ++i) {
-        EXPECT_EQ(h.port.Calls()[i].buffer, h.player->m_Buffer[i % CVexDataPlay::kBufferCount])
-            << "write " << i;
+        EXPECT_EQ(h.port.Calls()[i].buffer, h.player->m_Buffer[i % kRing]) << "write " << i;
     }
     EXPECT_EQ(h.port.ClobberedBuffers(), 0u);
 }

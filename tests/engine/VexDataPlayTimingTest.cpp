@@ -118,6 +118,13 @@ TEST(VexDataPlayTiming, SlowWritesDoNotAddUpAndAStallMovesTheRestWithTheFilesGap
          SIZE_MAX,
          {0, 700, 1400, 2100},
          {600, 0, 3}},
+        // A millisecond late is late: each message moves the rest by one.
+        {"writes a millisecond longer than the gaps",
+         DryRunClock::kExactReadBudget,
+         501,
+         SIZE_MAX,
+         {0, 501, 1002, 1503},
+         {3, 0, 3}},
         // The messages due during a stall do not follow at once, back to back, but keep
         // their gaps from the one that went out late.
         {"one write stalls",

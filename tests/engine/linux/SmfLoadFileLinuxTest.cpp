@@ -46,7 +46,8 @@ TEST(SmfLoadFileDeathTest, NoMemoryForTheImageIsReportedAndHoldsNothing) {
     test::TempDir dir;
     const std::string path = dir.Write("big.mid", kOneTrack);
     std::error_code error;
-    std::filesystem::resize_file(path, uintmax_t{1} << 30, error);
+    // 4 GiB - 1: the largest file a load tries to hold.
+    std::filesystem::resize_file(path, uintmax_t{0xFFFFFFFF}, error);
     ASSERT_FALSE(error) << error.message();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(LoadWithLittleMemory(path), testing::ExitedWithCode(0), "");
