@@ -412,11 +412,11 @@ def main():
             return 0
     elif args.files:
         files = []
-        for spec in args.files:
-            path, _, line = spec.partition(":")
+        for arg in args.files:
+            path, _, line = arg.partition(":")
             path = os.path.relpath(os.path.abspath(path), ROOT)
             if not is_source(path):
-                sys.exit(f"mutate: {spec}: not a .cpp/.h of {', '.join(FOLDERS)}")
+                sys.exit(f"mutate: {arg}: not a .cpp/.h of {', '.join(FOLDERS)}")
             if path not in files:
                 files.append(path)
             if line:

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "backend/CodePage.h"
 #include "platform/Guid.h"
 
 namespace tern::platform {
@@ -12,29 +13,6 @@ namespace {
 
 // Marks a process that was handed a start, for itself and whatever it starts.
 constexpr wchar_t kHandedOver[] = L"TERN_HANDED_OVER";
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
-}
-
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
 
 // Whether the system keeps a view for the other bitness: always beside a 64-bit process; for
 // a 32-bit one only on 64-bit Windows, where it runs under WOW64.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "backend/CodePage.h"
+
 #include <iostream>
 #include <streambuf>
 #include <string>
@@ -56,11 +58,7 @@ private:
             return true;
         }
         // Bytes that are not text in the code page show as U+FFFD.
-        const int units =
-            MultiByteToWideChar(CP_ACP, 0, m_pending.data(), static_cast<int>(whole), nullptr, 0);
-        std::wstring wide(static_cast<size_t>(units), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, m_pending.data(), static_cast<int>(whole), wide.data(),
-                            units);
+        const std::wstring wide = Wide(std::string_view(m_pending).substr(0, whole));
         m_pending.erase(0, whole);
         for (size_t done = 0; done < wide.size();) {
             DWORD written = 0;

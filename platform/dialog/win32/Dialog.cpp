@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/CodePage.h"
 #include "platform/dialog/CommonDialogs.h"
 #include "platform/dialog/win32/DialogWindow.h"
 
@@ -147,11 +148,7 @@ std::string CDialog::GetControlText(WindowHandle control) const {
     if (copied <= 0) {
         return {};
     }
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), copied, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), copied, text.data(), bytes, nullptr, nullptr);
-    return text;
+    return Narrow(std::wstring_view(wide.data(), static_cast<size_t>(copied)));
 }
 
 void CDialog::SetProgressRange(WindowHandle control, int lower, int upper) {
