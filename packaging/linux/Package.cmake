@@ -32,7 +32,9 @@ set(CPACK_PACKAGE_NAME tern-update)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${TERN_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# The programs ship stripped, their debug information in a package of its own per package
+# (tern-update-dbgsym, tern-update-simulator-dbgsym), found by build-id.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL programs simulator)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -18,26 +18,52 @@ foreach(script register-simulator.cmd unregister-simulator.cmd)
                  NEWLINE_STYLE CRLF)
 endforeach()
 
-set(_programs $<TARGET_FILE:tern-flash>)
-set(_program_targets tern-flash)
+# What ships: each program and the simulator stripped (and signed when a certificate is given,
+# packaging/windows/sign), laid out as in bin/; their debug information goes into a zip of its
+# own, in the folders the zip gives the programs.
+set(TERN_PACK bash ${_here}/pack)
+set(TERN_SHIPPED_DIR ${PROJECT_BINARY_DIR}/shipped)
+set(TERN_DEBUG_NAME ${TERN_PACKAGE_NAME}-debug)
+set(_debug_stage ${PROJECT_BINARY_DIR}/package/${TERN_DEBUG_NAME})
+set(_shipped)
+set(_debug_files)
+# Ships `target` as `name` (below shipped/), its debug information as `debug` (below the
+# debug zip's folder).
+function(_tern_ship target name debug)
+  add_custom_command(OUTPUT ${TERN_SHIPPED_DIR}/${name} ${_debug_stage}/${debug}
+    COMMAND ${TERN_PACK} pe ${CMAKE_OBJCOPY} $<TARGET_FILE:${target}> ${TERN_SHIPPED_DIR}/${name}
+            ${_debug_stage}/${debug}
+    DEPENDS ${target} ${_here}/pack ${_here}/sign
+    COMMENT "Stripping ${name}")
+  set(_shipped ${_shipped} ${TERN_SHIPPED_DIR}/${name} PARENT_SCOPE)
+  set(_debug_files ${_debug_files} ${_debug_stage}/${debug} PARENT_SCOPE)
+endfunction()
+_tern_ship(tern-flash tern-flash.exe tern-flash.exe.debug)
+set(_programs ${TERN_SHIPPED_DIR}/tern-flash.exe)
 if(TARGET tern-update)
-  list(APPEND _programs $<TARGET_FILE:tern-update>)
-  list(APPEND _program_targets tern-update)
+  _tern_ship(tern-update tern-update.exe tern-update.exe.debug)
+  list(APPEND _programs ${TERN_SHIPPED_DIR}/tern-update.exe)
 endif()
+_tern_ship(corvo-sim components/corvo-sim.dll simulator/corvo-sim.dll.debug)
+set(TERN_SHIPPED_SIMULATOR ${TERN_SHIPPED_DIR}/components/corvo-sim.dll)
 
 add_custom_command(OUTPUT ${TERN_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${_stage}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_stage}/simulator
   COMMAND ${CMAKE_COMMAND} -E copy ${_programs} ${PROJECT_BINARY_DIR}/package/README.txt ${_stage}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:corvo-sim>
+  COMMAND ${CMAKE_COMMAND} -E copy ${TERN_SHIPPED_SIMULATOR}
           ${PROJECT_BINARY_DIR}/package/register-simulator.cmd
           ${PROJECT_BINARY_DIR}/package/unregister-simulator.cmd ${_stage}/simulator
-  COMMAND ${CMAKE_COMMAND} -E chdir ${PROJECT_BINARY_DIR}/package
-          ${CMAKE_COMMAND} -E tar cf ${TERN_PACKAGE_ZIP} --format=zip ${TERN_PACKAGE_NAME}
-  DEPENDS ${_program_targets} corvo-sim ${_here}/README.txt ${_here}/register-simulator.cmd
-          ${_here}/unregister-simulator.cmd
+  COMMAND ${TERN_PACK} zip ${TERN_PACKAGE_ZIP} ${PROJECT_BINARY_DIR}/package ${TERN_PACKAGE_NAME}
+  DEPENDS ${_shipped} ${_here}/README.txt ${_here}/register-simulator.cmd
+          ${_here}/unregister-simulator.cmd ${_here}/pack
   COMMENT "Packing ${TERN_PACKAGE_NAME}.zip")
-add_custom_target(windows_package ALL DEPENDS ${TERN_PACKAGE_ZIP})
+set(TERN_DEBUG_ZIP ${PROJECT_BINARY_DIR}/${TERN_DEBUG_NAME}.zip)
+add_custom_command(OUTPUT ${TERN_DEBUG_ZIP}
+  COMMAND ${TERN_PACK} zip ${TERN_DEBUG_ZIP} ${PROJECT_BINARY_DIR}/package ${TERN_DEBUG_NAME}
+  DEPENDS ${_debug_files} ${_here}/pack
+  COMMENT "Packing ${TERN_DEBUG_NAME}.zip")
+add_custom_target(windows_package ALL DEPENDS ${TERN_PACKAGE_ZIP} ${TERN_DEBUG_ZIP})
 
 # The installer, from one WiX source for both bitnesses (tern-update.wxs): the programs per
 # machine with a Start menu entry, the simulated bus as a feature that is off by default.
@@ -67,7 +93,7 @@ endif()
 # from the 32-bit build tree, which is built first. It is never made without them: one under
 # this name that lacked them would leave a person with a 32-bit driver with no program.
 set(TERN_WIN32_PROGRAMS_DIR "" CACHE PATH
-    "The 32-bit build's bin folder, carried by the 64-bit installer (default: ../build-win32/bin beside this build)")
+    "The 32-bit build's shipped programs, carried by the 64-bit installer (default: ../build-win32/shipped beside this build)")
 set(_x86_files tern-update.exe tern-flash.exe components/corvo-sim.dll)
 # Sets `out` to the first of `files` missing from `dir`, or empty.
 function(_tern_first_missing out dir)
@@ -89,7 +115,7 @@ if(TERN_PACKAGE_BITNESS EQUAL 64 AND TARGET tern-update)
                           "tree first: the 64-bit installer carries its programs.")
     endif()
   else()
-    get_filename_component(_x86_dir ${PROJECT_BINARY_DIR}/../build-win32/bin ABSOLUTE)
+    get_filename_component(_x86_dir ${PROJECT_BINARY_DIR}/../build-win32/shipped ABSOLUTE)
     _tern_first_missing(_missing ${_x86_dir} ${_x86_files})
     if(_missing)
       message(WARNING "No 32-bit build at ${_x86_dir} (${_missing} is missing), so no installer "
@@ -112,7 +138,13 @@ function(tern_add_msi target output version)
   get_filename_component(stage ${output} NAME_WLE)
   set(stage ${PROJECT_BINARY_DIR}/package/msi/${stage})  # apart from the zip's folder
   set(icon ${PROJECT_BINARY_DIR}/res/tern-update.ico)
-  set(programs $<TARGET_FILE:tern-update> $<TARGET_FILE:tern-flash> $<TARGET_FILE:corvo-sim>)
+  set(programs ${TERN_SHIPPED_DIR}/tern-update.exe ${TERN_SHIPPED_DIR}/tern-flash.exe
+               ${TERN_SHIPPED_SIMULATOR})
+  # One product code per version and bitness, the same on every build of it, so that an
+  # upgrade finds the installation; msi-settle.py gives the package code from the content.
+  string(REGEX REPLACE "[{}]" "" namespace ${TERN_MSI_UPGRADE_CODE})
+  string(UUID product_code NAMESPACE ${namespace} NAME "tern-update ${version} ${TERN_MSI_ARCH}"
+         TYPE SHA1 UPPER)
   set(check_machine ${CMAKE_COMMAND} -P ${TERN_MACHINE_CHECK})
   set(x86_steps)
   set(x86_defines)
@@ -130,12 +162,16 @@ function(tern_add_msi target output version)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
     COMMAND ${CMAKE_COMMAND} -E copy ${programs} ${icon} ${stage}
     ${x86_steps}
-    COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${TERN_WIXL} -a ${TERN_MSI_ARCH}
+    # The cabinet's dates are the files' own, in local time.
+    COMMAND ${TERN_PACK} stage ${stage}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E env TZ=UTC
+            ${TERN_WIXL} -a ${TERN_MSI_ARCH} -D ProductCode={${product_code}}
             -D Version=${version} -D UpgradeCode=${TERN_MSI_UPGRADE_CODE}
             -D Win64=${TERN_MSI_WIN64} -D Programs=. -D Simulator=corvo-sim.dll
             -D Icon=tern-update.ico ${x86_defines} -o ${output} ${TERN_WIX_SOURCE}
-    DEPENDS tern-update tern-flash corvo-sim ${icon} ${TERN_WIX_SOURCE} ${TERN_MSI_X86_FILES}
-            ${TERN_MACHINE_CHECK}
+    COMMAND ${TERN_PACK} msi ${output}
+    DEPENDS ${programs} ${icon} ${TERN_WIX_SOURCE} ${TERN_MSI_X86_FILES} ${TERN_MACHINE_CHECK}
+            ${_here}/pack ${_here}/msi-settle.py
     COMMENT "Building the installer ${output}")
   add_custom_target(${target} ALL DEPENDS ${output})
 endfunction()
